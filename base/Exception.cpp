@@ -1,0 +1,56 @@
+#include "base/Exception.h"
+
+#include <cstdint>
+#include <optional>
+
+#include "base/Latin1.h"
+
+namespace zerka {
+namespace {
+
+std::optional<int> ParseInt(const std::string& text) {
+  std::size_t i = 0;
+  while (i < text.size() && text[i] == ' ') ++i;
+  bool negative = false;
+  if (i < text.size() && (text[i] == '-' || text[i] == '+')) negative = text[i++] == '-';
+  int base = 10;
+  if (i < text.size() && text[i] == '$') {
+    base = 16;
+    ++i;
+  } else if (i + 1 < text.size() && text[i] == '0' && (text[i + 1] == 'x' || text[i + 1] == 'X')) {
+    base = 16;
+    i += 2;
+  }
+  if (i == text.size()) return std::nullopt;
+  std::int64_t value = 0;
+  for (; i < text.size(); ++i) {
+    const char c = text[i];
+    int digit;
+    if (c >= '0' && c <= '9') digit = c - '0';
+    else if (base == 16 && c >= 'a' && c <= 'f') digit = c - 'a' + 10;
+    else if (base == 16 && c >= 'A' && c <= 'F') digit = c - 'A' + 10;
+    else return std::nullopt;
+    value = value * base + digit;
+    if (value > (std::int64_t{1} << 32)) return std::nullopt;
+  }
+  if (negative) value = -value;
+  // Hex texts may spell the full 32-bit pattern ($FFFFFFFF is -1), as the runtime allows.
+  if (base == 16 && !negative && value > INT32_MAX && value <= UINT32_MAX) {
+    return static_cast<int>(static_cast<std::uint32_t>(value));
+  }
+  if (value < INT32_MIN || value > INT32_MAX) return std::nullopt;
+  return static_cast<int>(value);
+}
+
+}  // namespace
+
+int StrToInt(const std::string& text) {
+  if (const auto value = ParseInt(text)) return *value;
+  throw EConvertError("'" + text + "' ist kein gültiger Integerwert"_l1);
+}
+
+int StrToIntDef(const std::string& text, int fallback) {
+  return ParseInt(text).value_or(fallback);
+}
+
+}  // namespace zerka
