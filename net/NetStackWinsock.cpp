@@ -70,23 +70,16 @@ TNetIPv4Endpoint FromSockaddr(const sockaddr_in& address) {
 class TNetStackWinsock final : public TNetStack {
  public:
   TNetStackWinsock() {
-    library_ = LoadLibraryA(LibraryName);
-    if (!library_) throw ENetStackCanNotLoadWinsock(LibraryName);
-    if (!FindAll()) {
-      FreeLibrary(library_);
-      throw ENetStackCanNotLoadWinsock(LibraryName);
-    }
+    // Loaded once and kept: a sockets library unloaded and loaded again in one process does
+    // not start cleanly everywhere (Wine's does not). Start-up and clean-up still pair.
+    static const HMODULE library = LoadLibraryA(LibraryName);
+    library_ = library;
+    if (!library_ || !FindAll()) throw ENetStackCanNotLoadWinsock(LibraryName);
     WSADATA data{};
-    if (ws_.WSAStartup(0x0101, &data) != 0) {
-      FreeLibrary(library_);
-      throw ENetStackInitializationFailed();
-    }
+    if (ws_.WSAStartup(0x0101, &data) != 0) throw ENetStackInitializationFailed();
   }
 
-  ~TNetStackWinsock() override {
-    ws_.WSACleanup();
-    FreeLibrary(library_);
-  }
+  ~TNetStackWinsock() override { ws_.WSACleanup(); }
 
   TNetSocket CreateSocket(TNetSocketKind kind) override {
     const int type = kind == TNetSocketKind::Stream ? SOCK_STREAM : SOCK_DGRAM;

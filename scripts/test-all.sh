@@ -1,0 +1,64 @@
+#!/usr/bin/env bash
+# Builds every preset and runs every test: natively, with ASan/UBSan, and the Windows
+# builds under Wine. Ends with one line "N passed, N failed" over all suites.
+set -uo pipefail
+cd "$(dirname "$0")/.."
+
+bash scripts/install-deps.sh || exit 1
+
+jobs=$(( $(nproc) < 2 ? 1 : 2 ))
+failed=0
+passed_total=0
+failed_total=0
+log_dir=$(mktemp -d)
+
+step() { printf '\n== %s\n' "$*"; }
+
+for preset in linux linux-asan win64 win32; do
+  step "build $preset"
+  cmake --preset "$preset" > "$log_dir/configure-$preset.log" 2>&1 \
+    || { cat "$log_dir/configure-$preset.log"; exit 1; }
+  cmake --build --preset "$preset" -j "$jobs" || exit 1
+done
+
+count_ctest() {  # reads ctest's summary line
+  local line passed total
+  line=$(grep -E 'tests passed, [0-9]+ tests failed out of' "$1" | tail -n 1)
+  passed=$(sed -E 's/.* ([0-9]+) tests failed out of ([0-9]+).*/\2 \1/' <<<"$line")
+  read -r total failed_here <<<"$passed"
+  passed_total=$(( passed_total + total - failed_here ))
+  failed_total=$(( failed_total + failed_here ))
+}
+
+for preset in linux linux-asan; do
+  step "tests $preset"
+  ctest --preset "$preset" -j "$jobs" 2>&1 | tee "$log_dir/ctest-$preset.log"
+  [ "${PIPESTATUS[0]}" -eq 0 ] || failed=1
+  count_ctest "$log_dir/ctest-$preset.log"
+done
+
+step "Windows tests under Wine"
+export WINEDEBUG=-all
+export WINEPREFIX="$log_dir/wineprefix"
+wineboot -i > /dev/null 2>&1
+wineserver -p
+for exe in build/win64/tests/*/*_tests.exe build/win32/tests/*/*_tests.exe; do
+  [ -e "$exe" ] || continue
+  echo "-- $exe"
+  xvfb-run -a wine "$exe" --gtest_brief=1 > "$log_dir/wine.log" 2>&1
+  status=$?
+  tail -n 40 "$log_dir/wine.log" | grep -E '^\[  (PASSED|FAILED) |FAILED|tests? ran' || true
+  p=$(grep -Eo '^\[  PASSED  \] [0-9]+' "$log_dir/wine.log" | grep -Eo '[0-9]+$' || echo 0)
+  f=$(grep -Eo '^\[  FAILED  \] [0-9]+ tests?, listed below' "$log_dir/wine.log" | grep -Eo '^\[  FAILED  \] [0-9]+' | grep -Eo '[0-9]+$' || echo 0)
+  passed_total=$(( passed_total + ${p:-0} ))
+  failed_total=$(( failed_total + ${f:-0} ))
+  if [ "$status" -ne 0 ]; then
+    failed=1
+    [ "${f:-0}" -gt 0 ] || { failed_total=$(( failed_total + 1 )); tail -n 30 "$log_dir/wine.log"; }
+  fi
+done
+wineserver -k 2>/dev/null || true
+
+echo
+echo "${passed_total} passed, ${failed_total} failed"
+exit $failed
