@@ -142,8 +142,9 @@ class ISettingsPort {
 
 // Visible windows: the application window (the hidden top-level window that carries the
 // program's taskbar button), forms and their controls. A platform without a window system
-// keeps the model only. Minimising and restoring go through ShowWindow; the window's handler
-// then receives msg::Size with size_kind::Minimized or Restored.
+// keeps the model only. ShowWindow sends the window's handler msg::ShowWindow (WParam 1 or 0,
+// LParam 0) when its visibility changes, and msg::Size with size_kind::Minimized or Restored
+// when it is minimised or restored, before it returns.
 enum class TControlKind { CheckBox, Edit, PasswordEdit, SpinEdit, Button, Label, Panel, GroupBox, StatusBar };
 
 struct TFormDesc {
