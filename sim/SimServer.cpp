@@ -225,13 +225,25 @@ struct SimServer::Impl {
     traffic.lastSequence = request->sequence;
 
     std::optional<std::string> data;  // set for a query
+    std::string answerText;
     bool command = true;
     switch (request->code) {
-      case 2: data = std::string(1, static_cast<char>(line.Status().state)); break;
-      case 7: data = std::string(1, static_cast<char>(line.Status().locked ? 1 : 0)); break;
+      case 2: {
+        const auto state = static_cast<int>(line.Status().state);
+        data = std::string(1, static_cast<char>(state));
+        answerText = std::to_string(state);
+        break;
+      }
+      case 7: {
+        const int locked = line.Status().locked ? 1 : 0;
+        data = std::string(1, static_cast<char>(locked));
+        answerText = std::to_string(locked);
+        break;
+      }
       case 8: {
         const std::uint16_t port = reportedAdminPort.value_or(adminPort);
         data = std::string{static_cast<char>(port & 0xFF), static_cast<char>(port >> 8)};
+        answerText = std::to_string(port);
         break;
       }
       case 4: line.FetchMail(); break;
@@ -241,7 +253,7 @@ struct SimServer::Impl {
       default: command = false; break;
     }
     Log(CommandName(request->code) + " (Nr. " + std::to_string(request->sequence) + ") von " + from.AddressText() +
-        ":" + std::to_string(from.port));
+        ":" + std::to_string(from.port) + (data ? " -> " + answerText : ""));
     if (data) {
       Reply(request->sequence, *data, from);
     } else if (command && faults.answerCommands) {

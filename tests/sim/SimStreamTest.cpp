@@ -56,7 +56,7 @@ TEST_F(SimStreamTest, MessageAndUnknownType) {
   const std::string message = Exchange().Read(512);
   ASSERT_EQ(message.size(), 512u);
   EXPECT_EQ(message.substr(0, 8), std::string("\0\0\0\x02\0\0\0\0", 8));
-  EXPECT_EQ(message.substr(8, 14), "Wartung l\xE4uft" + std::string(1, '\0'));
+  EXPECT_EQ(message.substr(8, 14), std::string("Wartung l\xE4uft\0", 14));
   EXPECT_EQ(message.find_first_not_of('\0', 21), std::string::npos);
 
   server.SetStreamFault(StreamFault::UnknownType);
