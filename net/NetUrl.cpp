@@ -29,7 +29,7 @@ TNetUrlParts SplitUrl(const std::string& url) {
   } else {
     parts.Document = rest;
   }
-  if (parts.Path.empty() || parts.Path.front() != '/') parts.Path.insert(0, "/");
+  if (parts.Path.empty() || parts.Path.front() != '/') parts.Path = "/" + parts.Path;
 
   const auto hash = parts.Document.find('#');
   if (hash != std::string::npos) {
