@@ -98,7 +98,18 @@ std::intptr_t THeadlessLoop::Deliver(TWindowHandle window, TMessage message) {
   if (found == windows_.end() || !found->second.Handler) return 0;
   // The handler may destroy its own window while it runs.
   const TMessageHandler handler = found->second.Handler;
-  return handler(message) ? message.Result : 0;
+  if (handler(message)) return message.Result;
+  return DefaultProcessing(window, message);
+}
+
+std::intptr_t THeadlessLoop::DefaultProcessing(TWindowHandle window, const TMessage& message) {
+  // What the system does with a message that a window leaves to it.
+  if (message.Msg == msg::SysCommand) {
+    if (message.WParam == sys_command::Minimize) ShowWindow(window, TShowCommand::Minimize);
+    if (message.WParam == sys_command::Restore) ShowWindow(window, TShowCommand::Restore);
+    if (message.WParam == sys_command::Close) SendWindowMessage(window, msg::Close, 0, 0);
+  }
+  return 0;
 }
 
 bool THeadlessLoop::SetTimer(TWindowHandle window, std::uintptr_t id, std::uint32_t intervalMs) {

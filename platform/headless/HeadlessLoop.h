@@ -98,6 +98,7 @@ class THeadlessLoop : public IEventLoopPort, public ITimerPort, public IWindowPo
 
   TWindowHandle AddWindow(TWindowModel model);
   std::intptr_t Deliver(TWindowHandle window, TMessage message);
+  std::intptr_t DefaultProcessing(TWindowHandle window, const TMessage& message);
   bool FireNextTimerUpTo(std::uint64_t limit);
 
   std::map<TWindowHandle, TWindowModel> windows_;
