@@ -106,7 +106,7 @@ void TNetHTTP::PerformRequest(const std::string& method, const std::string& url,
     throw ENetHTTPUnsupported("Verbindungen über einen Proxy werden nicht unterstützt."_l1);
   }
   ChooseConnection(parts);
-  CheckClosed(false, false);
+  DropStaleConnection();
   if (!IsOpen()) OpenConnection();
   Request.ContentLength = 0;
   SendRequestHead(method, parts.Path + parts.Document);
@@ -155,6 +155,19 @@ void TNetHTTP::ChooseConnection(const TNetUrlParts& url) {
     Port = urlPort == -1 ? 80 : urlPort;
   }
   HostHeaderValue = Host + ":" + std::to_string(Port);
+}
+
+void TNetHTTP::DropStaleConnection() {
+  if (!IsOpen()) return;
+  // A kept connection may have been closed by the server while it was idle (it does so when
+  // it restarts); a request sent on it would fail without reaching the server.
+  try {
+    ProbeClosed(false);
+  } catch (const ENetSocketError&) {
+    CloseConnection();
+  }
+  // Bytes nobody asked for mean the connection is out of step.
+  if (!InputQueue.Empty()) CloseConnection();
 }
 
 void TNetHTTP::SendRequestHead(const std::string& method, const std::string& target) {

@@ -62,6 +62,8 @@ class TNetHTTP : public TNetTCPClient {
   };
 
   void ChooseConnection(const TNetUrlParts& url);
+  // Closes a kept connection the server has given up or that holds unrequested bytes.
+  void DropStaleConnection();
   void SendRequestHead(const std::string& method, const std::string& target);
   // Status line, headers and body; true when the server speaks HTTP/1.0.
   bool ReceiveAnswer(const std::string& method, TNetMemoryStream& stream);

@@ -119,6 +119,15 @@ TEST_F(HttpTest, ConnectionCloseInAnyLetterCaseClosesAfterTheBody) {
   EXPECT_TRUE(peer.WaitClientClosed(0));
 }
 
+TEST_F(HttpTest, KeptConnectionClosedWhileIdleIsReplacedBeforeTheNextRequest) {
+  // The server closes only after the client's look at the end of the answer.
+  ScriptedPeer peer({{Ok12, Then::Close, 0, 100}, {Ok12}});
+  EXPECT_EQ(http.GetPage(UrlOf(peer)), "hello world!");
+  ASSERT_TRUE(peer.WaitServerClosed(0));
+  EXPECT_EQ(http.GetPage(UrlOf(peer)), "hello world!");
+  EXPECT_EQ(peer.Requests(2).back().Connection, 1);
+}
+
 TEST_F(HttpTest, RefusedAnswerRaisesAfterItsBodyAndStaysInStep) {
   ScriptedPeer peer(
       {{"HTTP/1.1 401 Unauthorized\r\nWWW-Authenticate: Basic realm=\"x\"\r\n"

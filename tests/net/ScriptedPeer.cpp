@@ -83,11 +83,24 @@ std::vector<ScriptedPeer::Request> ScriptedPeer::Requests(std::size_t count,
 }
 
 bool ScriptedPeer::WaitClientClosed(int connection, std::chrono::milliseconds timeout) {
+  return WaitClosed(closedByClient_, connection, timeout);
+}
+
+bool ScriptedPeer::WaitServerClosed(int connection, std::chrono::milliseconds timeout) {
+  return WaitClosed(closedByServer_, connection, timeout);
+}
+
+bool ScriptedPeer::WaitClosed(const std::vector<int>& closed, int connection,
+                              std::chrono::milliseconds timeout) {
   std::unique_lock lock(mutex_);
   return changed_.wait_for(lock, timeout, [&] {
-    return std::find(closedByClient_.begin(), closedByClient_.end(), connection) !=
-           closedByClient_.end();
+    return std::find(closed.begin(), closed.end(), connection) != closed.end();
   });
+}
+
+bool ScriptedPeer::Pause(int ms) {
+  std::unique_lock lock(mutex_);
+  return !changed_.wait_for(lock, std::chrono::milliseconds(ms), [&] { return stop_; });
 }
 
 bool ScriptedPeer::Stopping() {
@@ -108,7 +121,10 @@ void ScriptedPeer::Run() {
     }
     changed_.notify_all();
     Send(reply);
-    if (reply.After == Then::Close) CloseConnection(false);
+    if (reply.After == Then::Close) {
+      if (!Pause(reply.CloseAfterMs)) return;
+      CloseConnection(false);
+    }
     if (reply.After == Then::Hold) HoldUntilClientCloses();
   }
   if (connection_ != InvalidSocket) HoldUntilClientCloses();
@@ -164,12 +180,7 @@ void ScriptedPeer::Send(const Reply& reply) {
                                              static_cast<int>(to - from), SendFlags));
     if (sent <= 0) return;
     from += static_cast<std::size_t>(sent);
-    if (reply.PaceMs > 0 && from < reply.Bytes.size()) {
-      std::unique_lock lock(mutex_);
-      if (changed_.wait_for(lock, std::chrono::milliseconds(reply.PaceMs), [&] { return stop_; })) {
-        return;
-      }
-    }
+    if (reply.PaceMs > 0 && from < reply.Bytes.size() && !Pause(reply.PaceMs)) return;
   }
 }
 
@@ -186,13 +197,11 @@ void ScriptedPeer::HoldUntilClientCloses() {
 void ScriptedPeer::CloseConnection(bool byClient) {
   CloseNative(Native(connection_));
   connection_ = InvalidSocket;
-  if (byClient) {
-    {
-      std::lock_guard lock(mutex_);
-      closedByClient_.push_back(connectionNumber_);
-    }
-    changed_.notify_all();
+  {
+    std::lock_guard lock(mutex_);
+    (byClient ? closedByClient_ : closedByServer_).push_back(connectionNumber_);
   }
+  changed_.notify_all();
 }
 
 }  // namespace zerka::test

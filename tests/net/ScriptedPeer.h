@@ -24,6 +24,8 @@ class ScriptedPeer {
     Then After = Then::KeepOpen;
     // When above 0, the reply goes out one line at a time, this far apart.
     int PaceMs = 0;
+    // With Then::Close, how long the connection stays open after the reply.
+    int CloseAfterMs = 0;
   };
 
   struct Request {
@@ -46,6 +48,9 @@ class ScriptedPeer {
   // Waits up to timeout until the client has closed connection number connection.
   bool WaitClientClosed(int connection,
                         std::chrono::milliseconds timeout = std::chrono::seconds(5));
+  // Waits up to timeout until this peer has closed connection number connection.
+  bool WaitServerClosed(int connection,
+                        std::chrono::milliseconds timeout = std::chrono::seconds(5));
 
  private:
   using Socket = std::intptr_t;
@@ -61,6 +66,10 @@ class ScriptedPeer {
   void HoldUntilClientCloses();
   void CloseConnection(bool byClient);
   bool Stopping();
+  // Waits up to ms unless the peer is stopped; false when stopped.
+  bool Pause(int ms);
+  bool WaitClosed(const std::vector<int>& closed, int connection,
+                  std::chrono::milliseconds timeout);
 
   std::vector<Reply> script_;
   Socket listener_ = InvalidSocket;
@@ -74,6 +83,7 @@ class ScriptedPeer {
   bool stop_ = false;
   std::vector<Request> requests_;
   std::vector<int> closedByClient_;
+  std::vector<int> closedByServer_;
   std::thread thread_;
 };
 
