@@ -7,7 +7,7 @@ if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
 export DEBIAN_FRONTEND=noninteractive
 
 packages=(
-  cmake g++ ninja-build googletest libgtest-dev
+  cmake g++ ninja-build googletest libgtest-dev python3
   g++-mingw-w64-x86-64 g++-mingw-w64-i686
   wine wine64 wine32:i386
   xvfb xauth trayer xdotool imagemagick x11-utils
