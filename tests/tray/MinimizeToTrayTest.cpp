@@ -1,0 +1,90 @@
+#include "framework/Form.h"
+#include "tests/framework/HeadlessTest.h"
+#include "tray/SysTrayIcon.h"
+
+namespace zerka::testing {
+namespace {
+
+class MinimizeToTrayTest : public HeadlessTest {
+ protected:
+  MinimizeToTrayTest() {
+    icon->MinimizeToTray = true;
+    icon->SetIconVisible(true);
+    form->Show();
+  }
+  bool FormShown() { return platform.Loop.IsWindowVisible(form->Handle()); }
+  bool TaskbarButton() { return platform.Loop.IsWindowVisible(app->Handle()); }
+
+  TCustomForm* form = new TCustomForm(app.get());
+  TSysTrayIcon* icon = new TSysTrayIcon(form);
+};
+
+TEST_F(MinimizeToTrayTest, MinimisingTheFormHidesItAndTheTaskbarButtonAndKeepsTheIcon) {
+  platform.Loop.SendWindowMessage(form->Handle(), msg::SysCommand, sys_command::Minimize, 0);
+  EXPECT_FALSE(form->Visible());
+  EXPECT_FALSE(FormShown());
+  EXPECT_FALSE(TaskbarButton());
+  EXPECT_EQ(platform.Tray.IconCount(), 1u);
+}
+
+TEST_F(MinimizeToTrayTest, WithoutMinimizeToTrayTheFormMinimisesNormally) {
+  icon->MinimizeToTray = false;
+  platform.Loop.SendWindowMessage(form->Handle(), msg::SysCommand, sys_command::Minimize, 0);
+  EXPECT_TRUE(form->Visible());
+  EXPECT_TRUE(TaskbarButton());
+  EXPECT_TRUE(platform.Loop.IsIconic(app->Handle()));
+}
+
+TEST_F(MinimizeToTrayTest, WithOnMinimizeToTrayTheOwnerPathConsumesTheMinimise) {
+  int raised = 0;
+  icon->OnMinimizeToTray = [&](TComponent*) { ++raised; };
+  const auto result = platform.Loop.SendWindowMessage(form->Handle(), msg::SysCommand, sys_command::Minimize, 0);
+  EXPECT_EQ(result, 1);
+  EXPECT_EQ(raised, 1);
+  EXPECT_FALSE(form->Visible());
+  EXPECT_FALSE(platform.Loop.IsIconic(app->Handle()));
+}
+
+TEST_F(MinimizeToTrayTest, ARestoreCommandShowsTheMainFormAgain) {
+  app->Minimize();
+  ASSERT_FALSE(form->Visible());
+  platform.Loop.SendWindowMessage(app->Handle(), msg::SysCommand, sys_command::Restore, 0);
+  EXPECT_TRUE(form->Visible());
+}
+
+TEST_F(MinimizeToTrayTest, ShowingTheFormBringsTheApplicationThenTheFormToTheFront) {
+  form->Hide();
+  platform.Loop.ForegroundCalls.clear();
+  form->Show();
+  ASSERT_GE(platform.Loop.ForegroundCalls.size(), 2u);
+  EXPECT_EQ(platform.Loop.ForegroundCalls[0], app->Handle());
+  EXPECT_EQ(platform.Loop.ForegroundCalls[1], form->Handle());
+}
+
+TEST_F(MinimizeToTrayTest, ARecreatedTaskbarGetsTheIconBackOnlyWhenItIsVisible) {
+  icon->SetHint("Status: Verbunden");
+  platform.Tray.RecreateTaskbar(app->Handle());
+  ASSERT_EQ(platform.Tray.IconCount(), 1u);
+  EXPECT_STREQ(platform.Tray.Icon(icon->Identity())->szTip, "Status: Verbunden");
+
+  icon->SetIconVisible(false);
+  platform.Tray.RecreateTaskbar(app->Handle());
+  EXPECT_EQ(platform.Tray.IconCount(), 0u);
+}
+
+TEST_F(MinimizeToTrayTest, AStartupHandlerThatClearsShowMainFormKeepsTheWindowHidden) {
+  bool asked = false;
+  icon->OnStartup = [&](TComponent*, bool& show) {
+    asked = true;
+    show = false;
+  };
+  icon->BeginLoading();
+  icon->Loaded();
+  EXPECT_TRUE(asked);
+  EXPECT_FALSE(app->ShowMainForm);
+  EXPECT_FALSE(form->Visible());
+  EXPECT_FALSE(TaskbarButton());
+}
+
+}  // namespace
+}  // namespace zerka::testing
