@@ -102,6 +102,8 @@ class IInputPort {
   virtual bool GetCursorPos(TPoint& pos) = 0;
   virtual bool IsKeyDown(TVirtualKey key) = 0;
   virtual std::uint32_t GetDoubleClickTime() = 0;
+  // The system's default warning sound (a refused key, say); silent where there is none.
+  virtual void Beep() {}
 };
 
 // Clipboard (plain 8-bit text) and the shell's "open" of a document or URL.
