@@ -61,4 +61,8 @@ std::string DecodeServerMessage(const std::array<std::uint8_t, ServerMessageSize
   return TextUpToZero(&message[MessageTextOffset], ServerMessageSize - MessageTextOffset);
 }
 
+std::string RestartUrl(const std::string& host, std::int32_t adminPort) {
+  return "http://" + host + ":" + std::to_string(adminPort) + "/zerka-admin/admin/?Restart=true";
+}
+
 }  // namespace zerka

@@ -41,4 +41,7 @@ rsTcpInfo DecodeLineStatus(const std::array<std::uint8_t, LineStatusRecordSize>&
 // A type-2 message: four unused bytes, then the text up to its first zero byte.
 std::string DecodeServerMessage(const std::array<std::uint8_t, ServerMessageSize>& message);
 
+// The restart request on the administration interface, with the host as configured.
+std::string RestartUrl(const std::string& host, std::int32_t adminPort);
+
 }  // namespace zerka

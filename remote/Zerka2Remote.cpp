@@ -5,6 +5,7 @@
 
 #include "base/Exception.h"
 #include "base/Latin1.h"
+#include "net/NetHTTP.h"
 #include "net/NetTCPClient.h"
 #include "net/NetUDPClient.h"
 #include "remote/RemoteProtocol.h"
@@ -50,11 +51,13 @@ std::optional<std::string> FailureOf(Action&& action) {
 TZerka2Remote::TZerka2Remote(TComponent* AOwner)
     : TComponent(AOwner),
       streamClient_(new TNetTCPClient(this)),
-      datagramClient_(new TNetUDPClient(this)) {}
+      datagramClient_(new TNetUDPClient(this)),
+      httpClient_(new TNetHTTP(this)) {}
 
 TZerka2Remote::~TZerka2Remote() {
   delete streamClient_;
   delete datagramClient_;
+  delete httpClient_;
 }
 
 void TZerka2Remote::ConfigureClients(bool forDatagrams) {
@@ -64,6 +67,7 @@ void TZerka2Remote::ConfigureClients(bool forDatagrams) {
     datagramClient_->ReceiveTimeout = DatagramReceiveTimeoutMs;
   } else {
     streamClient_->Host = host_;
+    httpClient_->Host = host_;
     streamClient_->Port = port_;
   }
 }
@@ -205,6 +209,17 @@ std::int32_t TZerka2Remote::GetSecondsUntilHangup(bool refresh) {
 std::string TZerka2Remote::GetDialupAddress(bool refresh) {
   if (refresh) RefreshLineStatus();
   return tcpInfo_.DialupAddress;
+}
+
+bool TZerka2Remote::RestartServer(const std::string& userName, const std::string& password) {
+  const auto failure = FailureOf([&] {
+    httpClient_->Request.Username = userName;
+    httpClient_->Request.Password = password;
+    httpClient_->Host = host_;
+    httpClient_->Port = GetAdminPort();
+    httpClient_->GetPage(RestartUrl(host_, httpClient_->Port));
+  });
+  return !failure;
 }
 
 void TZerka2Remote::DoError(const std::string& text) {

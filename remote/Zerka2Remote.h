@@ -18,6 +18,7 @@ namespace zerka {
 
 class TNetTCPClient;
 class TNetUDPClient;
+class TNetHTTP;
 
 // The cached line-status record.
 struct rsTcpInfo {
@@ -68,11 +69,15 @@ class TZerka2Remote : public TComponent {
   std::int32_t GetSecondsUntilHangup(bool refresh);
   std::string GetDialupAddress(bool refresh);
 
+  // True when the server took the restart request. Only the admin-port query reports.
+  bool RestartServer(const std::string& userName, const std::string& password);
+
   bool DatagramBusy() const { return datagramBusy_; }
   bool StreamBusy() const { return streamBusy_; }
 
   TNetTCPClient& StreamClient() const { return *streamClient_; }
   TNetUDPClient& DatagramClient() const { return *datagramClient_; }
+  TNetHTTP& HTTPClient() const { return *httpClient_; }
 
  private:
   void ConfigureClients(bool forDatagrams);
@@ -86,6 +91,7 @@ class TZerka2Remote : public TComponent {
   TZerka2RemoteMessageEvent showMessage_;
   TNetTCPClient* streamClient_;
   TNetUDPClient* datagramClient_;
+  TNetHTTP* httpClient_;
   std::uint16_t sequence_ = 0;
   rsTcpInfo tcpInfo_;
   bool datagramBusy_ = false;

@@ -1,0 +1,234 @@
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+
+#include "base/Latin1.h"
+#include "sim/SimServer.h"
+#include "tools/Zerka2Ctl.h"
+
+namespace zerka {
+namespace {
+
+using namespace std::chrono_literals;
+
+struct Outcome {
+  int exitStatus = -1;
+  std::string out;
+  std::string err;
+};
+
+// What the console receives for a system text.
+std::string Console(const std::string& latin1) {
+#ifdef _WIN32
+  return latin1;
+#else
+  return Latin1ToUtf8(latin1);
+#endif
+}
+
+// What a file receives from the program's standard streams: Windows writes text with CR LF.
+std::string Written(const std::string& text) {
+#ifdef _WIN32
+  std::string crlf;
+  for (const char c : text) crlf += c == '\n' ? std::string("\r\n") : std::string(1, c);
+  return crlf;
+#else
+  return text;
+#endif
+}
+
+class Zerka2Ctl : public ::testing::Test {
+ protected:
+  Zerka2Ctl() : sim(Options()) {
+    sim.WithLine([](sim::LineModel& line) { line.SetConnected("10.0.0.1", 3600s, 120s); });
+  }
+
+  sim::ServerOptions Options() {
+    sim::ServerOptions options;
+    options.clock = std::make_shared<sim::ManualClock>();
+    return options;
+  }
+
+  std::vector<std::string> Args(std::vector<std::string> command) {
+    std::vector<std::string> args{"--port", std::to_string(sim.RemotePort())};
+    args.insert(args.end(), command.begin(), command.end());
+    return args;
+  }
+
+  Outcome Run(const std::vector<std::string>& command) {
+    std::ostringstream out, err;
+    Outcome outcome;
+    outcome.exitStatus = RunZerka2Ctl(Args(command), out, err);
+    outcome.out = out.str();
+    outcome.err = err.str();
+    return outcome;
+  }
+
+  static std::string ReadFile(const std::string& path) {
+    std::ifstream file(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(file), {});
+  }
+
+  // The built program itself, with its output captured through the shell.
+  Outcome RunProgram(const std::vector<std::string>& command) {
+    std::string program = ZERKA2CTL_PATH;
+#ifdef _WIN32
+    if (!program.empty() && program[0] == '/') {  // a Linux path seen from Wine
+      for (char& c : program) c = c == '/' ? '\\' : c;
+      program = "Z:" + program;
+    }
+#endif
+    const std::string outPath = ::testing::TempDir() + "zerka2ctl-out.txt";
+    const std::string errPath = ::testing::TempDir() + "zerka2ctl-err.txt";
+    std::string line = "\"" + program + "\"";
+    for (const std::string& arg : Args(command)) line += " " + arg;
+    line += " >\"" + outPath + "\" 2>\"" + errPath + "\"";
+#ifdef _WIN32
+    line = "\"" + line + "\"";  // cmd strips one pair of quotes around the whole line
+#endif
+    Outcome outcome;
+    const int status = std::system(line.c_str());
+#ifdef _WIN32
+    outcome.exitStatus = status;
+#else
+    outcome.exitStatus = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+#endif
+    outcome.out = ReadFile(outPath);
+    outcome.err = ReadFile(errPath);
+    return outcome;
+  }
+
+  sim::SimServer sim;
+};
+
+const std::string HealthyStatus =
+    "Status: Verbunden (DF\xDC nicht gesperrt)\n"
+    "Zeit bis Auflegen: 0:02:00\n"
+    "IP: 10.0.0.1\n"
+    "Onlinezeit: 1:00:00\n";
+
+}  // namespace
+
+TEST_F(Zerka2Ctl, StatusPrintsTheFourLinesOfTheTrayTip) {
+  const Outcome outcome = Run({"status"});
+  EXPECT_EQ(outcome.out, Console(HealthyStatus));
+  EXPECT_EQ(outcome.err, "");
+  EXPECT_EQ(outcome.exitStatus, 0);
+}
+
+TEST_F(Zerka2Ctl, StatusWithoutDatagramRepliesShowsInternalErrors) {
+  sim.SetDatagramFault(sim::DatagramFault::Silent);
+  const Outcome outcome = Run({"status"});
+  EXPECT_EQ(outcome.out,
+            "Status: Interner Fehler (Interner Fehler)\n"
+            "Zeit bis Auflegen: 0:02:00\n"
+            "IP: 10.0.0.1\n"
+            "Onlinezeit: 1:00:00\n");
+  EXPECT_EQ(outcome.exitStatus, 0);
+}
+
+TEST_F(Zerka2Ctl, AServerMessageGoesToStandardOutputBeforeTheStatus) {
+  sim.SetStreamFault(sim::StreamFault::Message);
+  sim.SetServerMessage("Wartung l\xE4uft\r\nbis 12 Uhr");
+  const Outcome outcome = Run({"status"});
+  EXPECT_EQ(outcome.out, Console("Wartung l\xE4uft\nbis 12 Uhr\n"
+                                 "Status: Verbunden (DF\xDC nicht gesperrt)\n"
+                                 "Zeit bis Auflegen: -0:00:00\n"
+                                 "IP: \n"
+                                 "Onlinezeit: -0:00:00\n"));
+  EXPECT_EQ(outcome.err, "");
+  EXPECT_EQ(outcome.exitStatus, 0);
+}
+
+TEST_F(Zerka2Ctl, AFailedRefreshIsReportedOneLineBreakPerCrLfAndEndsTheStatus) {
+  sim.Stop();
+  const Outcome outcome = Run({"status"});
+  EXPECT_EQ(outcome.out, "");
+  EXPECT_EQ(outcome.err, "Socket-Fehler # 10061\nVerbindung abgelehnt.\n");
+  EXPECT_EQ(outcome.exitStatus, 2);
+}
+
+TEST_F(Zerka2Ctl, QueriesPrintTheirNumberAndTheFallbackWithoutAReply) {
+  EXPECT_EQ(Run({"line-state"}).out, "1\n");
+  EXPECT_EQ(Run({"lock-state"}).out, "0\n");
+  sim.SetReportedAdminPort(8080);
+  EXPECT_EQ(Run({"admin-port"}).out, "8080\n");
+  sim.SetDatagramFault(sim::DatagramFault::StatusZero);
+  const Outcome outcome = Run({"admin-port"});
+  EXPECT_EQ(outcome.out, "2506\n");
+  EXPECT_EQ(outcome.err, "");
+  EXPECT_EQ(outcome.exitStatus, 0);
+  EXPECT_EQ(Run({"line-state"}).out, "255\n");
+}
+
+TEST_F(Zerka2Ctl, AReportedQueryFailureGoesToStandardErrorWithStatusTwo) {
+  sim.SetDatagramFault(sim::DatagramFault::ZeroLength);
+  const Outcome outcome = Run({"lock-state"});
+  EXPECT_EQ(outcome.out, "255\n");
+  EXPECT_EQ(outcome.err, "UDP Empfangsfehler = 0.\n");
+  EXPECT_EQ(outcome.exitStatus, 2);
+}
+
+TEST_F(Zerka2Ctl, CommandsReachTheServerAndPrintNothing) {
+  for (const char* command : {"fetch-mail", "logout", "toggle-lock"}) {
+    const Outcome outcome = Run({command});
+    EXPECT_EQ(outcome.out, "");
+    EXPECT_EQ(outcome.err, "");
+    EXPECT_EQ(outcome.exitStatus, 0);
+  }
+  EXPECT_TRUE(sim.WaitForTraffic(
+      [](const sim::Traffic& t) {
+        return t.datagramsByCode[4] == 1 && t.datagramsByCode[5] == 1 && t.datagramsByCode[6] == 1;
+      },
+      5s));
+  EXPECT_TRUE(sim.Line().locked);
+  EXPECT_EQ(Run({"stop"}).exitStatus, 0);
+  EXPECT_TRUE(sim.WaitUntilStopped(5s));
+}
+
+TEST_F(Zerka2Ctl, RestartExitsZeroWhenTakenAndOneWhenNot) {
+  sim.SetCredentials(sim::Credentials{"admin", "geheim"});
+  EXPECT_EQ(Run({"restart", "--user", "admin", "--password", "falsch"}).exitStatus, 1);
+  const Outcome outcome = Run({"restart", "--user", "admin", "--password", "geheim"});
+  EXPECT_EQ(outcome.exitStatus, 0);
+  EXPECT_EQ(outcome.out, "");
+  EXPECT_EQ(outcome.err, "");
+  EXPECT_EQ(sim.GetTraffic().restarts, 1u);
+}
+
+TEST_F(Zerka2Ctl, BadCommandLinesAreRefusedWithStatusThree) {
+  std::ostringstream out, err;
+  EXPECT_EQ(RunZerka2Ctl({}, out, err), 3);
+  EXPECT_EQ(RunZerka2Ctl({"--port", "70000", "status"}, out, err), 3);
+  EXPECT_EQ(RunZerka2Ctl({"status", "--user", "x"}, out, err), 3);
+  EXPECT_EQ(RunZerka2Ctl({"status", "logout"}, out, err), 3);
+  EXPECT_EQ(RunZerka2Ctl({"--host"}, out, err), 3);
+  EXPECT_EQ(out.str(), "");
+  EXPECT_EQ(sim.GetTraffic().streamConnections, 0u);
+}
+
+TEST_F(Zerka2Ctl, HelpExplainsInGerman) {
+  std::ostringstream out, err;
+  EXPECT_EQ(RunZerka2Ctl({"--help"}, out, err), 0);
+  EXPECT_EQ(out.str().rfind("Aufruf: zerka2ctl [--host HOST] [--port PORT] BEFEHL", 0), 0u);
+  EXPECT_NE(out.str().find(Console("Sperr-Status")), std::string::npos);
+  EXPECT_EQ(err.str(), "");
+}
+
+TEST_F(Zerka2Ctl, TheProgramWritesTheSameBytes) {
+  Outcome outcome = RunProgram({"status"});
+  EXPECT_EQ(outcome.out, Written(Console(HealthyStatus)));
+  EXPECT_EQ(outcome.err, "");
+  EXPECT_EQ(outcome.exitStatus, 0);
+
+  sim.SetDatagramFault(sim::DatagramFault::ZeroLength);
+  outcome = RunProgram({"line-state"});
+  EXPECT_EQ(outcome.out, Written("255\n"));
+  EXPECT_EQ(outcome.err, Written("UDP Empfangsfehler = 0.\n"));
+  EXPECT_EQ(outcome.exitStatus, 2);
+}
+
+}  // namespace zerka
