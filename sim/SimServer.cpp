@@ -215,6 +215,7 @@ struct SimServer::Impl {
 
   bool HandleDatagram(std::string_view bytes, const Endpoint& from) {
     const std::optional<DatagramRequest> request = ParseDatagramRequest(bytes);
+    traffic.lastDatagram = bytes;
     if (!request) {
       ++traffic.malformedDatagrams;
       Log("Datagramm mit " + std::to_string(bytes.size()) + " Bytes verworfen");

@@ -36,6 +36,7 @@ struct Traffic {
   std::array<std::uint64_t, 256> datagramsByCode{};
   std::array<std::uint16_t, 256> lastSequenceByCode{};
   std::uint16_t lastSequence = 0;
+  std::string lastDatagram;              // byte for byte, also a malformed one
   std::uint64_t malformedDatagrams = 0;  // anything but exactly three bytes
   std::uint64_t datagramReplies = 0;     // replies sent (also the faulty ones)
   std::uint64_t streamConnections = 0;
@@ -78,7 +79,8 @@ class SimServer {
   // Query 8 answers this port instead of the one the admin interface listens on.
   void SetReportedAdminPort(std::optional<std::uint16_t> port);
 
-  // Runs the function on the line model while the server is held still.
+  // Runs the function on the line model while the server is held still; the function must
+  // not call back into the server.
   void WithLine(const std::function<void(LineModel&)>& change);
   LineStatus Line();
 

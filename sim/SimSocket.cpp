@@ -36,7 +36,7 @@ constexpr int kSendFlags = MSG_NOSIGNAL;
 #endif
 
 [[noreturn]] void Fail(const char* what) {
-  throw std::runtime_error(std::string(what) + " failed, error " + std::to_string(LastError()));
+  throw std::runtime_error(std::string(what) + " fehlgeschlagen, Fehler " + std::to_string(LastError()));
 }
 
 sockaddr_in ToSockaddr(const Endpoint& endpoint) {
@@ -69,7 +69,7 @@ IoResult FromCount(long count, bool zeroMeansClosed) {
 SocketSystem::SocketSystem() {
 #ifdef _WIN32
   WSADATA data;
-  if (WSAStartup(MAKEWORD(2, 2), &data) != 0) throw std::runtime_error("WSAStartup failed");
+  if (WSAStartup(MAKEWORD(2, 2), &data) != 0) throw std::runtime_error("WSAStartup fehlgeschlagen");
 #endif
 }
 
@@ -99,7 +99,7 @@ Endpoint Endpoint::Parse(const std::string& dottedAddress, std::uint16_t port) {
       ++i;
     }
   }
-  if (parts != 4 || i != dottedAddress.size()) throw std::runtime_error("not an IPv4 address: " + dottedAddress);
+  if (parts != 4 || i != dottedAddress.size()) throw std::runtime_error("keine IPv4-Adresse: " + dottedAddress);
   return {address, port};
 }
 

@@ -53,7 +53,7 @@ class Socket {
   Socket(const Socket&) = delete;
   Socket& operator=(const Socket&) = delete;
 
-  // Each of these throws std::runtime_error with the system's error number on failure.
+  // Each of these throws std::runtime_error (German text with the system's error number).
   static Socket OpenUdp(const Endpoint& bindTo);
   static Socket OpenTcpListener(const Endpoint& bindTo);
   static Socket ConnectTcp(const Endpoint& to);  // blocking connect

@@ -93,7 +93,9 @@ TEST_F(SimDatagramTest, MalformedRequestsAreCountedAndIgnored) {
   client.Send(std::string("\x01\x00", 2));
   client.Send(std::string("\x01\x00\x02\x00", 4));
   EXPECT_EQ(Ask(2, 2), std::string("\x02\x00\x01\x01\x00", 5));
-  EXPECT_EQ(server.GetTraffic().malformedDatagrams, 2u);
+  const Traffic traffic = server.GetTraffic();
+  EXPECT_EQ(traffic.malformedDatagrams, 2u);
+  EXPECT_EQ(traffic.lastDatagram, std::string("\x02\x00\x02", 3));
 }
 
 TEST_F(SimDatagramTest, StopCommandEndsTheServer) {
