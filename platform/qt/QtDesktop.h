@@ -1,0 +1,133 @@
+#pragma once
+// Event loop, timers and windows on Qt Widgets.
+//
+// Features:
+//  [x] the loop: QCoreApplication::processEvents, waiting for more; a posted quit ends it;
+//      modal loops (message boxes, menus) are Qt's own and keep every message flowing
+//  [x] message windows without any widget: one dispatcher object carries posted messages
+//      and timer ticks to the handler of the window they name, so a message for a window
+//      that is gone finds nothing and is dropped
+//  [x] timers with the caller's id on any window (precise Qt timers, at least 10 ms apart)
+//  [x] the application window as a model (visible, minimised): it has no face of its own,
+//      each form carries its own taskbar entry
+//  [x] forms and controls as widgets at their pixel positions (QtWidgets.cpp); visibility
+//      and minimising with msg::ShowWindow and msg::Size before ShowWindow returns; the
+//      title bar's minimise and close as msg::SysCommand and msg::Close
+//  [x] Enter presses the focused or the default button, Escape the cancel button; Tab
+//      follows the tab order, a container's controls right after it
+//  [x] an exception escaping a handler that Qt called is held and raised again once the
+//      loop has returned to us, never thrown through Qt
+#include <QPointer>
+#include <QWidget>
+
+#include <cstdint>
+#include <exception>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "framework/Platform.h"
+
+class QLineEdit;
+
+namespace zerka::qt {
+
+enum class TQtWindowKind { Message, Application, Form, Control };
+
+struct TQtWindow {
+  TQtWindowKind Kind = TQtWindowKind::Message;
+  TMessageHandler Handler;
+  TWindowHandle Parent = 0;
+  // Forms and controls: the outermost widget; the line edit of the edit kinds.
+  QPointer<QWidget> Widget;
+  QPointer<QLineEdit> Edit;
+  TControlDesc Control;
+  // The application window's title and state; forms keep theirs in the widget, but
+  // minimised is ours for both.
+  std::string Text;
+  bool Visible = false;
+  bool Iconic = false;
+};
+
+class TQtDesktop : public IEventLoopPort, public ITimerPort, public IWindowPort {
+ public:
+  TQtDesktop();
+  ~TQtDesktop() override;
+  TQtDesktop(const TQtDesktop&) = delete;
+  TQtDesktop& operator=(const TQtDesktop&) = delete;
+
+  // --- IEventLoopPort
+  bool WaitAndDispatch() override;
+  void DispatchPending() override;
+  void PostQuit() override;
+  TWindowHandle CreateMessageWindow(TMessageHandler handler) override;
+  void DestroyMessageWindow(TWindowHandle window) override { DestroyWindow(window); }
+  bool PostWindowMessage(TWindowHandle window, std::uint32_t message, std::uintptr_t wParam,
+                         std::intptr_t lParam) override;
+  std::intptr_t SendWindowMessage(TWindowHandle window, std::uint32_t message, std::uintptr_t wParam,
+                                  std::intptr_t lParam) override;
+
+  // --- ITimerPort
+  bool SetTimer(TWindowHandle window, std::uintptr_t id, std::uint32_t intervalMs) override;
+  bool KillTimer(TWindowHandle window, std::uintptr_t id) override;
+
+  // --- IWindowPort
+  TWindowHandle CreateApplicationWindow(const std::string& title, TMessageHandler handler) override;
+  TWindowHandle CreateFormWindow(const TFormDesc& desc, TMessageHandler handler) override;
+  TWindowHandle CreateControl(TWindowHandle parent, const TControlDesc& desc, TMessageHandler handler) override;
+  void DestroyWindow(TWindowHandle window) override;
+  void SetText(TWindowHandle window, const std::string& text) override;
+  std::string GetText(TWindowHandle window) override;
+  void SetChecked(TWindowHandle window, bool checked) override;
+  bool GetChecked(TWindowHandle window) override;
+  void SetFocus(TWindowHandle window) override;
+  bool ShowWindow(TWindowHandle window, TShowCommand command) override;
+  bool IsWindowVisible(TWindowHandle window) override;
+  bool IsIconic(TWindowHandle window) override;
+  bool SetForegroundWindow(TWindowHandle window) override;
+  TWindowHandle GetForegroundWindow() override;
+
+  // --- for the rest of the platform
+  const TQtWindow* Find(TWindowHandle window) const;
+  QWidget* WidgetOf(TWindowHandle window) const;
+  std::vector<TWindowHandle> WindowsOfKind(TQtWindowKind kind) const;
+  // Queues messages that are handed to the window one after the other, each once the one
+  // before has been handled (a click's press and release, say).
+  bool PostWindowMessages(TWindowHandle window, std::vector<TMessage> messages);
+  // A message that Qt raised (a click, a key, a title-bar button): the handler, then the
+  // default processing; true when the handler took it.
+  bool DeliverFromQt(TWindowHandle window, TMessage& message);
+  // The window manager minimised or restored a form.
+  void FormStateChanged(TWindowHandle form, bool minimised);
+  // Enter or Escape reached the form: presses its default or cancel button.
+  bool PressFormButton(TWindowHandle form, bool cancel);
+
+ private:
+  class TDispatcher;
+  friend class TDispatcher;
+
+  TWindowHandle Add(TQtWindow window);
+  bool Deliver(TWindowHandle window, TMessage& message);
+  void DefaultProcessing(TWindowHandle window, const TMessage& message);
+  void TimerFired(int qtTimer);
+  void DeliverPosted(TWindowHandle window, const std::vector<TMessage>& messages);
+  bool ShowForm(TWindowHandle form, TShowCommand command);
+  bool ShowApplicationWindow(TWindowHandle window, TShowCommand command);
+  TWindowHandle FormOf(TWindowHandle control) const;
+  void UpdateTabOrder(TWindowHandle form);
+  void AfterDispatch();
+
+  std::unique_ptr<TDispatcher> dispatcher_;
+  std::map<TWindowHandle, TQtWindow> windows_;
+  TWindowHandle nextHandle_ = 0x100;
+  std::map<std::pair<TWindowHandle, std::uintptr_t>, int> timers_;
+  std::map<int, std::pair<TWindowHandle, std::uintptr_t>> timerOwners_;
+  bool quitPosted_ = false;
+  // Depth of handlers running on behalf of Qt; widgets destroyed meanwhile wait until it is 0.
+  int qtDepth_ = 0;
+  std::vector<QPointer<QWidget>> buried_;
+  std::exception_ptr pending_;
+};
+
+}  // namespace zerka::qt
