@@ -13,10 +13,11 @@ class MenuTest : public HeadlessTest {
     images->Add(SolidImage(0xFF0000));
     images->Add(SolidImage(0x00FF00));
     menu->SetImages(images);
-    settings->Caption = "Zerka2 Remote - Einstellungen...";
+    // Moved in whole: GCC 12 warns wrongly about copying literals into these strings.
+    settings->Caption = std::string("Zerka2 Remote - Einstellungen...");
     settings->ImageIndex = 1;
-    line->Caption = "-";
-    end->Caption = "Ende";
+    line->Caption = std::string("-");
+    end->Caption = std::string("Ende");
     end->ImageIndex = 0;
     for (TMenuItem* item : {settings, line, end}) {
       item->OnClick = [this](TComponent* sender) { clicked.push_back(static_cast<TMenuItem*>(sender)); };
