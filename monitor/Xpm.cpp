@@ -122,7 +122,9 @@ TPicture ParseXpm(std::span<const char* const> lines) {
   std::unordered_map<std::string_view, TColorEntry> table;
   for (int i = 0; i < colorCount; ++i) {
     const std::string_view line = lines[1 + i];
-    if (line.size() <= cpp) Fail("colour line " + std::to_string(i + 1) + " too short");
+    if (line.size() <= cpp || (line[cpp] != ' ' && line[cpp] != '\t')) {
+      Fail("colour line " + std::to_string(i + 1) + " needs its characters, a blank and key/value pairs");
+    }
     const std::string_view key = line.substr(0, cpp);
     if (!table.emplace(key, ParseColorLine(line.substr(cpp))).second) {
       Fail("colour '" + std::string(key) + "' defined twice");

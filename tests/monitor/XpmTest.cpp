@@ -53,6 +53,7 @@ TEST(XpmTest, RefusesMalformedData) {
       {"undefined pixel", {"1 1 1 1", "a c #000000", "b"}},
       {"colour defined twice", {"1 1 2 1", "a c #000000", "a c #FFFFFF", "a"}},
       {"colour line without key", {"1 1 1 1", "a", "a"}},
+      {"no blank after the characters", {"1 1 1 1", "ac #000000", "a"}},
       {"no c key", {"1 1 1 1", "a m #000000", "a"}},
       {"key without value", {"1 1 1 1", "a c", "a"}},
       {"unknown key", {"1 1 1 1", "a c #000000 q x", "a"}},
