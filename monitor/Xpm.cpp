@@ -1,6 +1,5 @@
 #include "monitor/Xpm.h"
 
-#include <cstring>
 #include <string>
 #include <string_view>
 #include <unordered_map>
