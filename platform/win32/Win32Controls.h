@@ -1,0 +1,26 @@
+#pragma once
+// The controls of a form as Win32 windows, and the drawing the platform does for them.
+
+#include <windows.h>
+
+#include "framework/Platform.h"
+#include "platform/win32/Win32WindowTable.h"
+
+namespace zerka::win32 {
+
+// The window property holding a control's tab position (plus one), kept apart from its id.
+inline constexpr const char* kTabOrderProperty = "ZerkaTabOrder";
+
+// The font of every control: "MS Sans Serif", 8 point at 96 dots per inch.
+HFONT DialogFont();
+
+// Creates a control inside parent, subclassed so that its messages reach handler, placed in
+// the tab order among its siblings by desc.TabOrder. nullptr when the system refuses.
+HWND CreateControlWindow(HWND parent, const TControlDesc& desc, TMessageHandler handler);
+
+void DrawPictureButton(const DRAWITEMSTRUCT& item, const TWindowRecord& button);
+// Lets the dialog manager press the focused picture button on Enter.
+LRESULT PictureButtonDialogCode(HWND button);
+void PaintPanel(HWND panel);
+
+}  // namespace zerka::win32

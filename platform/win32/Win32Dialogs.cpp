@@ -1,0 +1,81 @@
+// Dialog port:
+//  [x] MessageBoxA with the buttons and icon as given; its modal loop keeps dispatching
+//  [x] TrackPopupMenu at a screen position, returning the chosen entry: separators, pictures
+//      as item bitmaps, the default item bold, disabled and checked items
+#include "platform/win32/Win32Dialogs.h"
+
+#include <windows.h>
+
+#include "platform/win32/Win32Icons.h"
+#include "platform/win32/Win32WindowTable.h"
+
+namespace zerka::win32 {
+namespace {
+
+// A popup menu and the bitmaps of its items, released together.
+class TPopupMenu {
+ public:
+  explicit TPopupMenu(const std::vector<TPopupEntry>& entries) : menu_(CreatePopupMenu()) {
+    if (!menu_) return;
+    for (std::size_t index = 0; index < entries.size(); ++index) Append(entries[index], index);
+  }
+  ~TPopupMenu() {
+    if (menu_) DestroyMenu(menu_);
+    for (HBITMAP bitmap : bitmaps_) DeleteObject(bitmap);
+  }
+  TPopupMenu(const TPopupMenu&) = delete;
+  TPopupMenu& operator=(const TPopupMenu&) = delete;
+  HMENU Handle() const { return menu_; }
+
+ private:
+  void Append(const TPopupEntry& entry, std::size_t index) {
+    // Command 0 means "nothing chosen", so entry i is command i + 1.
+    const UINT command = static_cast<UINT>(index + 1);
+    if (entry.Caption == "-") {
+      AppendMenuA(menu_, MF_SEPARATOR, command, nullptr);
+      return;
+    }
+    MENUITEMINFOA item{};
+    item.cbSize = sizeof item;
+    item.fMask = MIIM_ID | MIIM_STRING | MIIM_STATE;
+    item.wID = command;
+    item.dwTypeData = const_cast<char*>(entry.Caption.c_str());
+    item.fState = (entry.Default ? MFS_DEFAULT : 0u) | (entry.Checked ? MFS_CHECKED : 0u) |
+                  (entry.Enabled ? 0u : MFS_DISABLED);
+    if (entry.Picture) {
+      if (HBITMAP bitmap = CreateMenuBitmap(*entry.Picture)) {
+        bitmaps_.push_back(bitmap);
+        item.fMask |= MIIM_BITMAP;
+        item.hbmpItem = bitmap;
+      }
+    }
+    InsertMenuItemA(menu_, GetMenuItemCount(menu_), TRUE, &item);
+  }
+
+  HMENU menu_;
+  std::vector<HBITMAP> bitmaps_;
+};
+
+}  // namespace
+
+TModalResult TWin32Dialogs::ShowMessageBox(TWindowHandle owner, const std::string& text,
+                                           const std::string& caption, TMsgButtons buttons, TMsgIcon icon) {
+  const int answer = MessageBoxA(reinterpret_cast<HWND>(owner), text.c_str(), caption.c_str(),
+                                 static_cast<UINT>(buttons) | static_cast<UINT>(icon));
+  RethrowHandlerException();
+  return static_cast<TModalResult>(answer);
+}
+
+int TWin32Dialogs::TrackPopupMenu(const std::vector<TPopupEntry>& entries, TPoint screenPos,
+                                  TWindowHandle owner) {
+  const TPopupMenu menu(entries);
+  if (!menu.Handle()) return -1;
+  HWND ownerWindow = reinterpret_cast<HWND>(owner ? owner : fallbackOwner_());
+  const int command = static_cast<int>(::TrackPopupMenu(menu.Handle(),
+                                                        TPM_LEFTALIGN | TPM_RIGHTBUTTON | TPM_RETURNCMD | TPM_NONOTIFY,
+                                                        screenPos.X, screenPos.Y, 0, ownerWindow, nullptr));
+  RethrowHandlerException();
+  return command - 1;
+}
+
+}  // namespace zerka::win32

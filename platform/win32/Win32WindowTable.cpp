@@ -1,0 +1,206 @@
+// Window table and the common window procedures:
+//  [x] handle -> record lookup for message windows, the application window, forms, controls
+//  [x] messages go to the window's handler first; unhandled ones to DefWindowProcA or the
+//      control's own class procedure
+//  [x] WM_COMMAND from a control (and Enter/Escape from the dialog manager) reach the
+//      control's handler as msg::Command with the notification code
+//  [x] owner-drawn picture buttons, panel bevels, Enter's default button, Tab order moves
+#include "platform/win32/Win32WindowTable.h"
+
+#include <unordered_map>
+#include <utility>
+
+#include "platform/win32/Win32Controls.h"
+
+namespace zerka::win32 {
+namespace {
+
+std::unordered_map<HWND, TWindowRecordPtr>& Table() {
+  static std::unordered_map<HWND, TWindowRecordPtr> table;
+  return table;
+}
+
+std::exception_ptr& PendingException() {
+  static std::exception_ptr pending;
+  return pending;
+}
+
+// Runs a handler; an escaping exception is kept for the loop instead of crossing user32.
+bool CallHandler(const TWindowRecord& record, TMessage& message) {
+  if (!record.Handler) return false;
+  try {
+    return record.Handler(message);
+  } catch (...) {
+    if (!PendingException()) PendingException() = std::current_exception();
+    message.Result = 0;
+    return true;
+  }
+}
+
+struct TIdSearch {
+  int Id;
+  HWND Found;
+};
+
+BOOL CALLBACK MatchId(HWND window, LPARAM lParam) {
+  auto* search = reinterpret_cast<TIdSearch*>(lParam);
+  if (GetDlgCtrlID(window) != search->Id) return TRUE;
+  search->Found = window;
+  return FALSE;
+}
+
+// The control a WM_COMMAND is about: its sender, else the form's default or cancel button
+// (Enter and Escape), else the descendant carrying the command's id.
+TWindowRecordPtr CommandTarget(HWND parent, WPARAM wParam, LPARAM lParam) {
+  if (auto sender = FindWindowRecord(reinterpret_cast<HWND>(lParam)); sender && sender->Role == TWindowRole::Control) {
+    return sender;
+  }
+  const int id = LOWORD(wParam);
+  const HWND form = GetAncestor(parent, GA_ROOT);
+  if (auto formRecord = FindWindowRecord(form)) {
+    if (id == IDOK && formRecord->DefaultButton) return FindWindowRecord(formRecord->DefaultButton);
+    if (id == IDCANCEL && formRecord->CancelButton) return FindWindowRecord(formRecord->CancelButton);
+  }
+  TIdSearch search{id, nullptr};
+  EnumChildWindows(form, MatchId, reinterpret_cast<LPARAM>(&search));
+  return search.Found ? FindWindowRecord(search.Found) : nullptr;
+}
+
+// Notifications that a parent receives on behalf of its controls.
+bool RouteToControl(HWND parent, UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+  if (message == WM_COMMAND) {
+    auto target = CommandTarget(parent, wParam, lParam);
+    if (!target) return false;
+    TMessage command{msg::Command, HIWORD(wParam), reinterpret_cast<std::intptr_t>(target->Window), 0};
+    // Enter and Escape come without a code of their own: they press the button.
+    if (reinterpret_cast<HWND>(lParam) != target->Window) command.WParam = control_notify::Clicked;
+    CallHandler(*target, command);
+    result = 0;
+    return true;
+  }
+  if (message == WM_DRAWITEM) {
+    const auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
+    auto target = FindWindowRecord(item->hwndItem);
+    if (!target || item->CtlType != ODT_BUTTON) return false;
+    DrawPictureButton(*item, *target);
+    result = TRUE;
+    return true;
+  }
+  return false;
+}
+
+// What a form does as the dialog manager's partner (IsDialogMessageA asks it).
+bool FormDialogMessage(const TWindowRecord& form, UINT message, WPARAM wParam, LPARAM lParam,
+                       LRESULT& result) {
+  if (form.Role != TWindowRole::Form) return false;
+  if (message == DM_GETDEFID) {
+    result = form.DefaultButton ? MAKELRESULT(GetDlgCtrlID(form.DefaultButton), DC_HASDEFID) : 0;
+    return true;
+  }
+  if (message == WM_NEXTDLGCTL) {
+    HWND next = lParam ? reinterpret_cast<HWND>(wParam)
+                       : GetNextDlgTabItem(form.Window, GetFocus(), wParam != 0);
+    if (next) {
+      SetFocus(next);
+      if (SendMessageA(next, WM_GETDLGCODE, 0, 0) & DLGC_HASSETSEL) SendMessageA(next, EM_SETSEL, 0, -1);
+    }
+    result = 0;
+    return true;
+  }
+  return false;
+}
+
+void Forget(HWND window) {
+  auto found = Table().find(window);
+  if (found == Table().end()) return;
+  if (found->second->Glyph) DestroyIcon(found->second->Glyph);
+  RemovePropA(window, kTabOrderProperty);
+  Table().erase(found);
+}
+
+}  // namespace
+
+void AddWindow(const TWindowRecordPtr& record) { Table()[record->Window] = record; }
+
+TWindowRecordPtr FindWindowRecord(HWND window) {
+  if (!window) return nullptr;
+  auto found = Table().find(window);
+  return found == Table().end() ? nullptr : found->second;
+}
+
+LRESULT CALLBACK OwnWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  const TWindowRecordPtr record = FindWindowRecord(window);
+  if (!record) return DefWindowProcA(window, message, wParam, lParam);
+  LRESULT result = 0;
+  if (RouteToControl(window, message, wParam, lParam, result)) return result;
+  TMessage handled{message, wParam, lParam, 0};
+  if (CallHandler(*record, handled)) {
+    result = handled.Result;
+  } else if (!FormDialogMessage(*record, message, wParam, lParam, result)) {
+    if (record->Role == TWindowRole::Panel && message == WM_PAINT) {
+      PaintPanel(window);
+    } else {
+      result = DefWindowProcA(window, message, wParam, lParam);
+    }
+  }
+  if (message == WM_NCDESTROY) Forget(window);
+  return result;
+}
+
+LRESULT CALLBACK ControlWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  const TWindowRecordPtr record = FindWindowRecord(window);
+  if (!record) return DefWindowProcA(window, message, wParam, lParam);
+  LRESULT result = 0;
+  // Group boxes are parents too.
+  if (RouteToControl(window, message, wParam, lParam, result)) return result;
+  TMessage handled{message, wParam, lParam, 0};
+  if (CallHandler(*record, handled)) {
+    result = handled.Result;
+  } else if (message == WM_GETDLGCODE && record->Kind == TControlKind::Button) {
+    result = PictureButtonDialogCode(window);
+  } else {
+    result = CallWindowProcA(record->Original, window, message, wParam, lParam);
+  }
+  if (message == WM_NCDESTROY) {
+    SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(record->Original));
+    Forget(window);
+  }
+  return result;
+}
+
+const char* OwnWindowClass() {
+  static const char* name = [] {
+    WNDCLASSA windowClass{};
+    windowClass.lpfnWndProc = OwnWindowProc;
+    windowClass.hInstance = GetModuleHandleA(nullptr);
+    windowClass.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
+    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    windowClass.lpszClassName = "ZerkaWindow";
+    RegisterClassA(&windowClass);
+    return windowClass.lpszClassName;
+  }();
+  return name;
+}
+
+const char* PanelWindowClass() {
+  static const char* name = [] {
+    WNDCLASSA windowClass{};
+    windowClass.style = CS_HREDRAW | CS_VREDRAW;
+    windowClass.lpfnWndProc = OwnWindowProc;
+    windowClass.hInstance = GetModuleHandleA(nullptr);
+    windowClass.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
+    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    windowClass.lpszClassName = "ZerkaPanel";
+    RegisterClassA(&windowClass);
+    return windowClass.lpszClassName;
+  }();
+  return name;
+}
+
+void RethrowHandlerException() {
+  if (!PendingException()) return;
+  std::exception_ptr pending = std::exchange(PendingException(), nullptr);
+  std::rethrow_exception(pending);
+}
+
+}  // namespace zerka::win32

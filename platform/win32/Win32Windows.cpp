@@ -1,0 +1,145 @@
+// Window port:
+//  [x] the application window: a real, hidden top-level window (it carries the taskbar
+//      button and receives the shell's "TaskbarCreated" broadcast)
+//  [x] forms: CreateWindowExA owned by the application window, single fixed border, system
+//      menu with minimise and close only, client area as given (96 dpi pixels, AdjustWindowRectEx)
+//  [x] controls (Win32Controls.cpp); text, check state, focus
+//  [x] ShowWindow / IsWindowVisible / IsIconic: the system sends WM_SHOWWINDOW and WM_SIZE
+//      (SIZE_MINIMIZED, SIZE_RESTORED) to the window's handler before ShowWindow returns
+//  [x] SetForegroundWindow / GetForegroundWindow
+#include "platform/win32/Win32Windows.h"
+
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include <memory>
+
+#include "platform/win32/Win32Controls.h"
+#include "platform/win32/Win32WindowTable.h"
+
+namespace zerka::win32 {
+namespace {
+
+HWND ToHwnd(TWindowHandle window) { return reinterpret_cast<HWND>(window); }
+TWindowHandle ToHandle(HWND window) { return reinterpret_cast<TWindowHandle>(window); }
+
+HWND RegisterOwnWindow(HWND window, TWindowRole role, TMessageHandler handler) {
+  if (!window) return nullptr;
+  auto record = std::make_shared<TWindowRecord>();
+  record->Window = window;
+  record->Role = role;
+  record->Handler = std::move(handler);
+  AddWindow(record);
+  return window;
+}
+
+DWORD FormStyle(const TFormDesc& desc) {
+  DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
+  if (desc.Resizable) style |= WS_THICKFRAME;
+  if (desc.MinimizeBox) style |= WS_MINIMIZEBOX;
+  if (desc.MaximizeBox) style |= WS_MAXIMIZEBOX;
+  return style;
+}
+
+// The system menu offers only what the border and boxes allow.
+void TrimSystemMenu(HWND form, const TFormDesc& desc) {
+  HMENU menu = GetSystemMenu(form, FALSE);
+  if (!menu) return;
+  if (!desc.Resizable) DeleteMenu(menu, SC_SIZE, MF_BYCOMMAND);
+  if (!desc.MaximizeBox) DeleteMenu(menu, SC_MAXIMIZE, MF_BYCOMMAND);
+  if (!desc.MinimizeBox) DeleteMenu(menu, SC_MINIMIZE, MF_BYCOMMAND);
+}
+
+}  // namespace
+
+TWindowHandle TWin32Windows::CreateApplicationWindow(const std::string& title, TMessageHandler handler) {
+  // Zero-sized: once shown it is only a taskbar button.
+  HWND window = CreateWindowExA(0, OwnWindowClass(), title.c_str(),
+                                WS_POPUP | WS_CAPTION | WS_CLIPSIBLINGS | WS_SYSMENU | WS_MINIMIZEBOX,
+                                GetSystemMetrics(SM_CXSCREEN) / 2, GetSystemMetrics(SM_CYSCREEN) / 2, 0, 0,
+                                nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+  if (!RegisterOwnWindow(window, TWindowRole::ApplicationWindow, std::move(handler))) return 0;
+  HMENU menu = GetSystemMenu(window, FALSE);
+  DeleteMenu(menu, SC_MAXIMIZE, MF_BYCOMMAND);
+  DeleteMenu(menu, SC_SIZE, MF_BYCOMMAND);
+  applicationWindow_ = ToHandle(window);
+  return applicationWindow_;
+}
+
+TWindowHandle TWin32Windows::CreateFormWindow(const TFormDesc& desc, TMessageHandler handler) {
+  const DWORD style = FormStyle(desc);
+  const DWORD exStyle = WS_EX_CONTROLPARENT;
+  RECT outer{0, 0, desc.Bounds.Width, desc.Bounds.Height};
+  AdjustWindowRectEx(&outer, style, FALSE, exStyle);
+  HWND form = CreateWindowExA(exStyle, OwnWindowClass(), desc.Caption.c_str(), style, desc.Bounds.Left,
+                              desc.Bounds.Top, outer.right - outer.left, outer.bottom - outer.top,
+                              ToHwnd(ApplicationWindow()), nullptr, GetModuleHandleA(nullptr), nullptr);
+  if (!RegisterOwnWindow(form, TWindowRole::Form, std::move(handler))) return 0;
+  SendMessageA(form, WM_SETFONT, reinterpret_cast<WPARAM>(DialogFont()), FALSE);
+  TrimSystemMenu(form, desc);
+  return ToHandle(form);
+}
+
+TWindowHandle TWin32Windows::CreateControl(TWindowHandle parent, const TControlDesc& desc, TMessageHandler handler) {
+  return ToHandle(CreateControlWindow(ToHwnd(parent), desc, std::move(handler)));
+}
+
+void TWin32Windows::DestroyWindow(TWindowHandle window) {
+  if (!window) return;
+  if (auto record = FindWindowRecord(ToHwnd(window)); record && record->Buddy) ::DestroyWindow(record->Buddy);
+  ::DestroyWindow(ToHwnd(window));
+  if (window == applicationWindow_) applicationWindow_ = 0;
+}
+
+void TWin32Windows::SetText(TWindowHandle window, const std::string& text) {
+  auto record = FindWindowRecord(ToHwnd(window));
+  if (record && record->Kind == TControlKind::StatusBar && record->Role == TWindowRole::Control) {
+    record->StatusText = text;
+    SendMessageA(ToHwnd(window), SB_SETTEXTA, SB_SIMPLEID, reinterpret_cast<LPARAM>(text.c_str()));
+    return;
+  }
+  SetWindowTextA(ToHwnd(window), text.c_str());
+}
+
+std::string TWin32Windows::GetText(TWindowHandle window) {
+  auto record = FindWindowRecord(ToHwnd(window));
+  if (record && record->Kind == TControlKind::StatusBar && record->Role == TWindowRole::Control) {
+    return record->StatusText;
+  }
+  const int length = GetWindowTextLengthA(ToHwnd(window));
+  std::string text(static_cast<std::size_t>(length) + 1, '\0');
+  const int copied = GetWindowTextA(ToHwnd(window), text.data(), length + 1);
+  text.resize(static_cast<std::size_t>(copied > 0 ? copied : 0));
+  return text;
+}
+
+void TWin32Windows::SetChecked(TWindowHandle window, bool checked) {
+  SendMessageA(ToHwnd(window), BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
+}
+
+bool TWin32Windows::GetChecked(TWindowHandle window) {
+  return SendMessageA(ToHwnd(window), BM_GETCHECK, 0, 0) == BST_CHECKED;
+}
+
+void TWin32Windows::SetFocus(TWindowHandle window) { ::SetFocus(ToHwnd(window)); }
+
+bool TWin32Windows::ShowWindow(TWindowHandle window, TShowCommand command) {
+  const bool wasVisible = ::ShowWindow(ToHwnd(window), static_cast<int>(command)) != FALSE;
+  RethrowHandlerException();
+  return wasVisible;
+}
+
+bool TWin32Windows::IsWindowVisible(TWindowHandle window) { return ::IsWindowVisible(ToHwnd(window)) != FALSE; }
+
+bool TWin32Windows::IsIconic(TWindowHandle window) { return ::IsIconic(ToHwnd(window)) != FALSE; }
+
+bool TWin32Windows::SetForegroundWindow(TWindowHandle window) {
+  return ::SetForegroundWindow(ToHwnd(window)) != FALSE;
+}
+
+TWindowHandle TWin32Windows::GetForegroundWindow() { return ToHandle(::GetForegroundWindow()); }
+
+TWindowHandle TWin32Windows::ApplicationWindow() const { return applicationWindow_; }
+
+}  // namespace zerka::win32
