@@ -30,8 +30,13 @@ constexpr int kPictureAttemptFailed = 6;
 constexpr int kPictureUnknown = 7;
 constexpr int kPictureLocked = 8;
 
-// The tray picture for the states a cycle found; maxBefore is the countdown maximum as it
-// stood before this cycle.
+const std::string& Confirmation() {
+  static const std::string text = "Bestehende Verbindungen werden gekappt!";
+  return text;
+}
+
+}  // namespace
+
 int TrayPictureFor(std::uint8_t lineState, std::uint8_t lockState, const std::string& address,
                    std::int32_t secondsUntilHangup, std::int32_t maxBefore) {
   switch (lineState) {
@@ -39,11 +44,7 @@ int TrayPictureFor(std::uint8_t lineState, std::uint8_t lockState, const std::st
       return lockState == 1 ? kPictureLocked : kPictureNotConnected;
     case 1:
       if (address == "0.0.0.0") return kPictureDialling;
-      // Widened: a maximum of the smallest integer must not overflow.
-      if (static_cast<std::int64_t>(secondsUntilHangup) >= static_cast<std::int64_t>(maxBefore) - 1) {
-        return kPictureCountdownRestarted;
-      }
-      return kPictureConnected;
+      return secondsUntilHangup >= maxBefore - 1 ? kPictureCountdownRestarted : kPictureConnected;
     case 2:
       return kPictureAttemptFailed;
     case 3:
@@ -55,18 +56,11 @@ int TrayPictureFor(std::uint8_t lineState, std::uint8_t lockState, const std::st
   }
 }
 
-const std::string& Confirmation() {
-  static const std::string text = "Bestehende Verbindungen werden gekappt!";
-  return text;
-}
-
-}  // namespace
-
 std::string ProgramTitle() { return "Zerka2 Remote"; }
 
 std::string InformationText() {
   const std::string crlf = "\r\n";
-  return "Zerka2 Remote - Copyright (c) 2026 the Zerka2 Remote developers" + crlf +
+  return "Copyright (c) 2026 the Zerka2 Remote developers" + crlf +
          "-=-=-=-" + crlf +
          crlf +
          "Programm: the Zerka2 Remote developers - https://zerka2remote.example.org/ (E-Mail: "

@@ -115,6 +115,11 @@ class TZerka2Remote2Config : public TCustomForm {
   void ShowTrayPicture(int index);
 };
 
+// The tray picture for the states a cycle found; maxBefore is the largest countdown seen
+// before this cycle (MaxSecondsUntilHangup never falls below 0).
+int TrayPictureFor(std::uint8_t lineState, std::uint8_t lockState, const std::string& address,
+                   std::int32_t secondsUntilHangup, std::int32_t maxBefore);
+
 // The program's title: the caption of its message boxes.
 std::string ProgramTitle();
 

@@ -198,5 +198,16 @@ TEST_F(MonitorPolling, TicksRunDuringTheServerMessageAndReadTheCache) {
   EXPECT_EQ(TrayPicture(), 8);
 }
 
+TEST(TrayPictureChoice, StatesTheSimulatedLineCannotReach) {
+  EXPECT_EQ(TrayPictureFor(0, 1, "", 0, 0), 8);
+  EXPECT_EQ(TrayPictureFor(0, 0, "", 0, 0), 3);
+  EXPECT_EQ(TrayPictureFor(0, 255, "", 0, 0), 3);
+  EXPECT_EQ(TrayPictureFor(1, 0, "10.0.0.1", 119, 120), 2);
+  EXPECT_EQ(TrayPictureFor(1, 0, "10.0.0.1", 118, 120), 0);
+  EXPECT_EQ(TrayPictureFor(1, 0, "0.0.0.0", 500, 120), 1);
+  EXPECT_EQ(TrayPictureFor(5, 0, "", 0, 0), 7);
+  EXPECT_EQ(TrayPictureFor(255, 255, "", 0, 0), 7);
+}
+
 }  // namespace
 }  // namespace zerka
