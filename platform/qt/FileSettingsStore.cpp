@@ -39,8 +39,13 @@ bool UsableName(const std::string& name) {
   return name != "." && name != ".." && name.find('/') == std::string::npos && name.find('\0') == std::string::npos;
 }
 
-// The entry of `folder` whose name, decoded, is `name` without regard to case.
-std::optional<std::string> FindEntry(const fs::path& folder, const std::string& name, std::string_view suffix,
+struct TFoundEntry {
+  std::string Name;  // the key's name as on disk, without the suffix
+  fs::path Path;
+};
+
+// The entry of `folder` whose name, decoded, is `name` and the suffix, without regard to case.
+std::optional<TFoundEntry> FindEntry(const fs::path& folder, const std::string& name, std::string_view suffix,
                                      bool wantFolder) {
   std::error_code error;
   for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
@@ -52,7 +57,7 @@ std::optional<std::string> FindEntry(const fs::path& folder, const std::string& 
     if (!SameSettingsName(stem, name)) continue;
     std::error_code statError;
     const bool isFolder = fs::is_directory(it->path(), statError);
-    if (isFolder == wantFolder) return stem;
+    if (isFolder == wantFolder) return TFoundEntry{stem, it->path()};
   }
   return std::nullopt;
 }
@@ -134,14 +139,6 @@ bool WriteFileAtomically(const fs::path& file, const std::string& content, unsig
 TFileSettingsStore::TFileSettingsStore(fs::path softwareFolder)
     : software_(softwareFolder.empty() ? UserConfigFolder() : std::move(softwareFolder)) {}
 
-fs::path TFileSettingsStore::FolderOf(const TKeyPlace& place) const {
-  return EntryPath(software_, place.Parts.at(0), "");
-}
-
-fs::path TFileSettingsStore::FileOf(const TKeyPlace& place) const {
-  return EntryPath(FolderOf(place), place.Parts.at(1), kFileSuffix);
-}
-
 TSettingsResult TFileSettingsStore::Resolve(const TKeyPlace& from, const std::string& path, bool create,
                                             TKeyPlace& place) {
   const TSettingsResult refused = create ? TSettingsResult::Failed : TSettingsResult::NotFound;
@@ -156,17 +153,21 @@ TSettingsResult TFileSettingsStore::Resolve(const TKeyPlace& from, const std::st
   for (const std::string& part : parts) {
     if (place.Parts.size() >= 2 || !UsableName(part)) return refused;
     const bool isFolder = place.Parts.empty();
-    const fs::path within = isFolder ? software_ : FolderOf(place);
+    const fs::path within = isFolder ? software_ : place.Folder;
     const std::string_view suffix = isFolder ? "" : kFileSuffix;
+    TFoundEntry entry;
     if (auto found = FindEntry(within, part, suffix, isFolder)) {
-      place.Parts.push_back(*found);
-      continue;
+      entry = *found;
+    } else if (!create) {
+      return TSettingsResult::NotFound;
+    } else {
+      entry = TFoundEntry{part, EntryPath(within, part, suffix)};
+      const bool made = isFolder ? MakeFolder(software_) && MakeFolder(entry.Path)
+                                 : WriteFileAtomically(entry.Path, FormatSettingsFile({}, part), kFileMode);
+      if (!made) return TSettingsResult::Failed;
     }
-    if (!create) return TSettingsResult::NotFound;
-    place.Parts.push_back(part);
-    const bool made = isFolder ? MakeFolder(software_) && MakeFolder(FolderOf(place))
-                               : WriteFileAtomically(FileOf(place), FormatSettingsFile({}, part), kFileMode);
-    if (!made) return TSettingsResult::Failed;
+    place.Parts.push_back(entry.Name);
+    (isFolder ? place.Folder : place.File) = entry.Path;
   }
   return TSettingsResult::Ok;
 }
@@ -195,7 +196,7 @@ TSettingsResult TFileSettingsStore::QueryValue(TSettingsKey key, const std::stri
   if (key != 0 && found == open_.end()) return TSettingsResult::Failed;
   if (key == 0 || found->second.Parts.size() != 2) return TSettingsResult::NotFound;
   std::string content;
-  switch (ReadFileBounded(FileOf(found->second), content)) {
+  switch (ReadFileBounded(found->second.File, content)) {
     case TReadResult::Missing: return TSettingsResult::NotFound;
     case TReadResult::Failed: return TSettingsResult::Failed;
     case TReadResult::Ok: break;
@@ -214,7 +215,7 @@ TSettingsResult TFileSettingsStore::SetValue(TSettingsKey key, const std::string
   const auto found = open_.find(key);
   if (found == open_.end() || found->second.Parts.size() != 2) return TSettingsResult::Failed;
   if (type != TValueType::String && type != TValueType::ExpandString) return TSettingsResult::Failed;
-  const fs::path file = FileOf(found->second);
+  const fs::path file = found->second.File;
   std::string content;
   // A file that cannot be read is not replaced by one holding only this value.
   if (ReadFileBounded(file, content) == TReadResult::Failed) return TSettingsResult::Failed;

@@ -37,12 +37,12 @@ class TFileSettingsStore : public ISettingsPort {
   // A key as its place: the parts of its path below "Software" (at most two).
   struct TKeyPlace {
     std::vector<std::string> Parts;  // Latin-1 names, as found on disk where they exist
+    std::filesystem::path Folder;    // from the first part on
+    std::filesystem::path File;      // from the second part on
     bool IsRoot = false;             // the current user's root, above "Software"
   };
 
   TSettingsResult Resolve(const TKeyPlace& from, const std::string& path, bool create, TKeyPlace& place);
-  std::filesystem::path FolderOf(const TKeyPlace& place) const;
-  std::filesystem::path FileOf(const TKeyPlace& place) const;
 
   std::filesystem::path software_;
   std::map<TSettingsKey, TKeyPlace> open_;

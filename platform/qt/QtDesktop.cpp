@@ -469,8 +469,8 @@ void TQtDesktop::UpdateTabOrder(TWindowHandle form) {
       const TQtWindow& child = windows_.at(handle);
       if (IsContainer(child.Control.Kind)) {
         self(self, handle);
-      } else if (child.Widget) {
-        sequence.push_back(child.Widget);
+      } else if (QWidget* focusable = child.Edit ? child.Edit.data() : child.Widget.data()) {
+        sequence.push_back(focusable);
       }
     }
   };

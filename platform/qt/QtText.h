@@ -17,10 +17,11 @@ inline std::string FromQString(const QString& text) {
   return std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()));
 }
 
-// Line breaks as the core writes them (CR LF) for display, where Qt wants LF alone.
+// Line breaks as the core writes them (CR LF, or CR alone) for display, where Qt wants LF.
 inline QString ToDisplayText(const std::string& latin1) {
   QString text = ToQString(latin1);
   text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+  text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
   return text;
 }
 
