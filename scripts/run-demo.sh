@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # The main job, on any machine: builds the programs, starts the simulated Zerka server on
-# loopback and shows what the tray would show, then sends a command and shows its effect.
+# loopback and the Linux desktop program against it, polling, with a demo settings folder
+# (the user's own settings stay untouched). Without a display it says so and shows in the
+# terminal what the tray would show, then sends a command and shows its effect.
 #   scripts/run-demo.sh            uses port 4295 (admin page on 2506)
 #   ZERKA_PORT=5000 scripts/run-demo.sh
 set -euo pipefail
@@ -8,16 +10,23 @@ cd "$(dirname "$0")/.."
 
 bash scripts/install-deps.sh
 cmake --preset linux > /dev/null
-cmake --build --preset linux -j 2 --target zerka-sim zerka2ctl > /dev/null
 
 port=${ZERKA_PORT:-4295}
 admin_port=$(( port == 2506 ? 2507 : 2506 ))
 sim=build/linux/sim/zerka-sim
 ctl=build/linux/tools/zerka2ctl
+program=build/linux/monitor/zerka2remote
 
+desktop=0
+if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then desktop=1; fi
+targets=(zerka-sim zerka2ctl)
+if [ "$desktop" = 1 ]; then targets+=(zerka2remote); fi
+cmake --build --preset linux -j 2 --target "${targets[@]}" > /dev/null
+
+demo_config=$(mktemp -d)
 "$sim" --port "$port" --admin-port "$admin_port" &
 sim_pid=$!
-trap 'kill "$sim_pid" 2>/dev/null || true; wait "$sim_pid" 2>/dev/null || true' EXIT
+trap 'kill "$sim_pid" 2>/dev/null || true; wait "$sim_pid" 2>/dev/null || true; rm -rf "$demo_config"' EXIT
 
 # The server is up once it answers a query.
 for _ in $(seq 50); do
@@ -25,6 +34,20 @@ for _ in $(seq 50); do
   sleep 0.1
 done
 
+if [ "$desktop" = 1 ] && [ -x "$program" ]; then
+  mkdir -p "$demo_config/Velmarin"
+  printf '[Zerka 2 Remote 2]\nProxy Host=127.0.0.1\nProxy Port=%s\nAbfrageinterval=1000\nAktiviert=1\nBallooninfo=1\n' \
+    "$port" > "$demo_config/Velmarin/Zerka 2 Remote 2.ini"
+  chmod 600 "$demo_config/Velmarin/Zerka 2 Remote 2.ini"
+  echo "zerka2remote is in the notification area, watching zerka-sim on 127.0.0.1:$port."
+  echo "Its menu (right click) fetches mail, locks dial-up and so on; \"Ende\" ends the demo."
+  echo "In another terminal: $ctl --port $port fetch-mail"
+  XDG_CONFIG_HOME=$demo_config "$program"
+  exit 0
+fi
+
+echo "No display (\$DISPLAY and \$WAYLAND_DISPLAY are empty): showing in this terminal what the"
+echo "tray icon's tip would show."
 show() { echo; echo "\$ zerka2ctl $*"; "$ctl" --port "$port" "$@" || true; }
 
 show status
