@@ -12,6 +12,7 @@ packages=(
   wine wine64 wine32:i386
   xvfb xauth trayer xdotool imagemagick x11-utils
   qt6-base-dev libgl-dev
+  clang libclang-rt-14-dev
 )
 
 missing=()

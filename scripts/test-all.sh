@@ -59,6 +59,19 @@ for exe in build/win64/tests/*/*_tests.exe build/win32/tests/*/*_tests.exe; do
 done
 wineserver -k 2>/dev/null || true
 
+step "fuzz smoke"
+# Each fuzz target counts as one test; a failed build of the fuzzers counts as one failure.
+FUZZ_SECONDS=${FUZZ_SECONDS:-6} bash scripts/fuzz.sh 2>&1 | tee "$log_dir/fuzz.log"
+fuzz_status=${PIPESTATUS[0]}
+p=$(grep -c '^fuzz .*: OK' "$log_dir/fuzz.log")
+f=$(grep -c '^fuzz .*: FAILED' "$log_dir/fuzz.log")
+passed_total=$(( passed_total + p ))
+failed_total=$(( failed_total + f ))
+if [ "$fuzz_status" -ne 0 ]; then
+  failed=1
+  [ "$f" -gt 0 ] || failed_total=$(( failed_total + 1 ))
+fi
+
 echo
 echo "${passed_total} passed, ${failed_total} failed"
 exit $failed
