@@ -109,9 +109,16 @@ void TNetHTTP::PerformRequest(const std::string& method, const std::string& url,
   DropStaleConnection();
   if (!IsOpen()) OpenConnection();
   Request.ContentLength = 0;
-  SendRequestHead(method, parts.Path + parts.Document);
-
-  const bool serverIs1_0 = ReceiveAnswer(method, stream);
+  bool serverIs1_0 = false;
+  try {
+    SendRequestHead(method, parts.Path + parts.Document);
+    serverIs1_0 = ReceiveAnswer(method, stream);
+  } catch (...) {
+    // An exchange cut short (time-out, limit, reset) leaves the connection out of step: the
+    // rest of this answer would be taken for the answer to the next request.
+    CloseConnection();
+    throw;
+  }
   const int statusClass = StatusCode / 100;
   if ((statusClass != 3 || StatusCode == 304) && ResponseInfo.Location.empty()) {
     if (statusClass != 2) {
