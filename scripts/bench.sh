@@ -1,0 +1,135 @@
+#!/usr/bin/env bash
+# Measures, in one run and side by side:
+#   - the polling cycle against its physical floor (bench/zerka_bench, Google Benchmark),
+#   - CPU time per cycle,
+#   - the Linux program's idle memory and start-up CPU against a bare Qt tray icon that this
+#     script builds itself,
+#   - wake-ups per second of each with polling off and on.
+# Everything runs on this machine: a private X server (Xvfb) with a tray host (trayer), and
+# zerka-sim on loopback. Prints Markdown tables; docs/performance.md explains the method.
+#   scripts/bench.sh [seconds to count wake-ups, default 10]
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+window=${1:-10}
+settle=3
+work=$(mktemp -d)
+pids=()
+cleanup() {
+  for pid in "${pids[@]}"; do kill "$pid" 2> /dev/null || true; done
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+cmake --preset linux > /dev/null
+cmake --build --preset linux -j 2 --target zerka_bench zerka2remote zerka-sim > /dev/null
+
+# --- the bare Qt tray icon
+mkdir -p "$work/bare"
+cat > "$work/bare/CMakeLists.txt" <<'CMAKE'
+cmake_minimum_required(VERSION 3.25)
+project(bare_tray LANGUAGES CXX)
+set(CMAKE_CXX_STANDARD 17)
+find_package(Qt6 REQUIRED COMPONENTS Widgets)
+add_executable(bare_tray main.cpp)
+target_link_libraries(bare_tray PRIVATE Qt6::Widgets)
+CMAKE
+cat > "$work/bare/main.cpp" <<'CPP'
+#include <QApplication>
+#include <QIcon>
+#include <QPixmap>
+#include <QSystemTrayIcon>
+int main(int argc, char** argv) {
+  QApplication app(argc, argv);
+  app.setQuitOnLastWindowClosed(false);
+  QPixmap picture(16, 16);
+  picture.fill(Qt::darkGreen);
+  QSystemTrayIcon tray{QIcon(picture)};
+  tray.setToolTip("bare tray");
+  tray.show();
+  return app.exec();
+}
+CPP
+cmake -S "$work/bare" -B "$work/bare/build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo > /dev/null
+cmake --build "$work/bare/build" > /dev/null
+
+# --- the cycle against its floor
+./build/linux/bench/zerka_bench --benchmark_repetitions=5 --benchmark_report_aggregates_only=true \
+  --benchmark_format=json > "$work/cycle.json" 2> /dev/null
+
+# --- processes under a private X server with a tray host
+free_port() { python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1",0)); print(s.getsockname()[1])'; }
+ticks=$(getconf CLK_TCK)
+cpu_ms() { awk -v t="$ticks" '{ sub(/^.*\) /, ""); print int(($12 + $13) * 1000 / t) }' "/proc/$1/stat"; }
+rss_kib() { awk '/^VmRSS:/ { print $2 }' "/proc/$1/status"; }
+switches() { cat /proc/"$1"/task/*/status | awk '/^(non)?voluntary_ctxt_switches:/ { n += $2 } END { print n }'; }
+
+# Starts a program, lets it settle, prints "rss_kib startup_cpu_ms wakeups_per_s".
+measure() {
+  "$@" > /dev/null 2>&1 &
+  local pid=$!
+  pids+=("$pid")
+  sleep "$settle"
+  local rss cpu before after
+  rss=$(rss_kib "$pid")
+  cpu=$(cpu_ms "$pid")
+  before=$(switches "$pid")
+  sleep "$window"
+  after=$(switches "$pid")
+  kill "$pid"
+  wait "$pid" 2> /dev/null || true
+  echo "$rss $cpu $(awk -v a="$before" -v b="$after" -v w="$window" 'BEGIN { printf "%.1f", (b - a) / w }')"
+}
+
+sim_port=$(free_port)
+./build/linux/sim/zerka-sim --port "$sim_port" --admin-port 0 > /dev/null 2>&1 &
+pids+=("$!")
+
+display=99
+while [ -e "/tmp/.X11-unix/X$display" ] || [ -e "/tmp/.X$display-lock" ]; do display=$((display + 1)); done
+Xvfb ":$display" -screen 0 1024x768x24 -nolisten tcp > /dev/null 2>&1 &
+pids+=("$!")
+for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X$display" ] && break; sleep 0.1; done
+export DISPLAY=":$display"
+trayer --edge top --align right --widthtype pixel --width 120 --heighttype pixel --height 24 \
+       --transparent false > /dev/null 2>&1 &
+pids+=("$!")
+sleep 1
+
+mkdir -p "$work/off/Velmarin" "$work/on/Velmarin"
+printf '[Zerka 2 Remote 2]\nAktiviert=0\n' > "$work/off/Velmarin/Zerka 2 Remote 2.ini"
+printf '[Zerka 2 Remote 2]\nProxy Host=127.0.0.1\nProxy Port=%s\nAbfrageinterval=1000\nAktiviert=1\nBallooninfo=0\n' \
+  "$sim_port" > "$work/on/Velmarin/Zerka 2 Remote 2.ini"
+chmod 600 "$work"/*/Velmarin/*.ini
+{
+  echo "bare $(measure "$work/bare/build/bare_tray")"
+  echo "off $(XDG_CONFIG_HOME="$work/off" measure ./build/linux/monitor/zerka2remote)"
+  echo "on $(XDG_CONFIG_HOME="$work/on" measure ./build/linux/monitor/zerka2remote)"
+} > "$work/processes.txt"
+
+python3 - "$work/cycle.json" "$work/processes.txt" <<'PY'
+import json, sys
+runs = json.load(open(sys.argv[1]))["benchmarks"]
+def median(name, field):
+    for b in runs:
+        if b["run_name"].startswith(name) and b.get("aggregate_name") == "median":
+            return b[field]
+floor, cycle = median("PhysicalFloor", "real_time"), median("PollingCycle", "real_time")
+cpu = median("PollingCycle", "cpu_time")
+print("| polling cycle | median |\n|---|---|")
+print(f"| physical floor (bare sockets) | {floor:.2f} ms |")
+print(f"| polling cycle of the monitor | {cycle:.2f} ms |")
+print(f"| ratio cycle / floor (goal <= 1.10) | {cycle / floor:.3f} |")
+print(f"| CPU time per cycle (monitor thread) | {cpu * 1000:.0f} us |")
+rows = {}
+for line in open(sys.argv[2]):
+    name, rss, cpu_ms, wake = line.split()
+    rows[name] = (int(rss), int(cpu_ms), float(wake))
+bare = rows["bare"]
+print()
+print("| program | idle memory (VmRSS) | start-up CPU | wake-ups/s |\n|---|---|---|---|")
+print(f"| bare Qt tray icon | {bare[0]} KiB | {bare[1]} ms | {bare[2]} |")
+print(f"| zerka2remote, polling off | {rows['off'][0]} KiB | {rows['off'][1]} ms | {rows['off'][2]} |")
+print(f"| zerka2remote, polling on (1000 ms) | {rows['on'][0]} KiB | {rows['on'][1]} ms | {rows['on'][2]} |")
+print(f"| ratio idle memory zerka2remote / bare (goal <= 1.20) | {rows['off'][0] / bare[0]:.3f} | | |")
+PY
