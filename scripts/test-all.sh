@@ -45,7 +45,7 @@ wineserver -p
 for exe in build/win64/tests/*/*_tests.exe build/win32/tests/*/*_tests.exe; do
   [ -e "$exe" ] || continue
   echo "-- $exe"
-  xvfb-run -a wine "$exe" --gtest_brief=1 > "$log_dir/wine.log" 2>&1
+  bash scripts/with-tray.sh wine "$exe" --gtest_brief=1 > "$log_dir/wine.log" 2>&1
   status=$?
   tail -n 40 "$log_dir/wine.log" | grep -E '^\[  (PASSED|FAILED) |FAILED|tests? ran' || true
   p=$(grep -Eo '^\[  PASSED  \] [0-9]+' "$log_dir/wine.log" | grep -Eo '[0-9]+$' || echo 0)

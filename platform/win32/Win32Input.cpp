@@ -2,6 +2,7 @@
 //  [x] GetCursorPos (screen coordinates)
 //  [x] GetAsyncKeyState for Shift, Ctrl, Alt
 //  [x] GetDoubleClickTime
+//  [x] the default warning sound (MessageBeep)
 #include "platform/win32/Win32Input.h"
 
 #include <windows.h>
@@ -20,5 +21,7 @@ bool TWin32Input::IsKeyDown(TVirtualKey key) {
 }
 
 std::uint32_t TWin32Input::GetDoubleClickTime() { return ::GetDoubleClickTime(); }
+
+void TWin32Input::Beep() { MessageBeep(MB_OK); }
 
 }  // namespace zerka::win32

@@ -10,6 +10,7 @@ class TWin32Input final : public IInputPort {
   bool GetCursorPos(TPoint& pos) override;
   bool IsKeyDown(TVirtualKey key) override;
   std::uint32_t GetDoubleClickTime() override;
+  void Beep() override;
 };
 
 }  // namespace zerka::win32
