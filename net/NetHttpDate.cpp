@@ -86,8 +86,9 @@ bool TakeToken(const std::string& token, DateFields& date) {
   }
   const auto dash = token.find('-');
   if (dash != std::string::npos && dash > 0) {  // "06-Nov-94"
+    // Exactly three parts, so a server's endless dashes cannot recurse without limit.
     const auto second = token.find('-', dash + 1);
-    if (second == std::string::npos) return false;
+    if (second == std::string::npos || token.find('-', second + 1) != std::string::npos) return false;
     return TakeToken(token.substr(0, dash), date) &&
            TakeToken(token.substr(dash + 1, second - dash - 1), date) &&
            TakeToken(token.substr(second + 1), date);

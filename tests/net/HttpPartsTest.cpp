@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <string>
+
 #include "net/NetBase64.h"
 #include "net/NetHeaderList.h"
 #include "net/NetHttpDate.h"
@@ -90,6 +92,15 @@ TEST(HttpDate, UnreadableDatesGiveZero) {
                            "Sun, 06 Nov 1994", "Sun, 06 Nov 1994 08:49:37 GMT extra"}) {
     EXPECT_EQ(HttpDateToDateTime(text), 0) << text;
   }
+}
+
+TEST(HttpDate, AHeaderOfDashedNumbersIsRefusedWithoutDeepRecursion) {
+  // Each "-" pair used to open one more level of recursion with a copy of the rest.
+  std::string text = "Sun, ";
+  for (int i = 0; i < 200000; ++i) text += "0-";
+  text += "0";
+  EXPECT_EQ(HttpDateToDateTime(text), 0);
+  EXPECT_EQ(HttpDateToDateTime("Sunday, 06-Nov-94-1 08:49:37 GMT"), 0);
 }
 
 }  // namespace zerka
