@@ -1,5 +1,7 @@
 #include "platform/qt/QtNotifyArea.h"
 
+#include <QGuiApplication>
+#include <QMetaObject>
 #include <QSystemTrayIcon>
 
 #include <cstring>
@@ -40,6 +42,19 @@ struct TQtNotifyArea::TIcon {
 TQtNotifyArea::TQtNotifyArea(TQtDesktop& desktop) : desktop_(desktop) {
   trayPoll_.setInterval(kTrayPollMs);
   QObject::connect(&trayPoll_, &QTimer::timeout, &trayPoll_, [this] { CheckTrayHost(); });
+  // On X11 the platform's native interface announces each new or vanished tray host, so an
+  // idle program need not wake up to look; the signal is only reachable by its name. The
+  // interface derives from QObject alone, so its address is that of its QObject.
+  auto* native = reinterpret_cast<QObject*>(QGuiApplication::platformNativeInterface());
+  if (native && native->metaObject()->indexOfSignal("systemTrayWindowChanged(QScreen*)") >= 0) {
+    trayPoll_.setInterval(0);
+    trayPoll_.setSingleShot(true);
+    hostTracked_ = QObject::connect(native, SIGNAL(systemTrayWindowChanged(QScreen*)), &trayPoll_, SLOT(start()));
+  }
+  if (!hostTracked_) {
+    trayPoll_.setInterval(kTrayPollMs);
+    trayPoll_.setSingleShot(false);
+  }
 }
 
 TQtNotifyArea::~TQtNotifyArea() = default;
@@ -64,9 +79,10 @@ QSystemTrayIcon* TQtNotifyArea::TrayIcon(TWindowHandle window, std::uint32_t id)
 }
 
 bool TQtNotifyArea::NotifyIcon(TNotifyIconMessage operation, const TNotifyIconData& data) {
-  if (!trayPoll_.isActive()) {
+  if (!watching_) {
+    watching_ = true;
     hostSeen_ = QSystemTrayIcon::isSystemTrayAvailable();
-    trayPoll_.start();
+    if (!hostTracked_) trayPoll_.start();
   }
   const TKey key{data.hWnd, data.uID};
   const auto found = icons_.find(key);

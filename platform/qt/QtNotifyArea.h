@@ -56,7 +56,11 @@ class TQtNotifyArea : public INotifyAreaPort {
 
   TQtDesktop& desktop_;
   std::map<TKey, std::unique_ptr<TIcon>> icons_;
+  // Polls the tray host every kTrayPollMs, or runs once per announced change where the
+  // platform announces them (hostTracked_).
   QTimer trayPoll_;
+  bool hostTracked_ = false;
+  bool watching_ = false;
   bool hostSeen_ = false;
 };
 
