@@ -41,7 +41,7 @@ TClassAndStyle ClassFor(const TControlDesc& desc) {
     case TControlKind::Button:
       return {"BUTTON", BS_OWNERDRAW, 0};
     case TControlKind::Label:
-      return {"STATIC", SS_LEFT, 0};
+      return {"STATIC", SS_LEFTNOWORDWRAP, 0};
     case TControlKind::Panel:
       return {PanelWindowClass(), WS_CLIPCHILDREN, WS_EX_CONTROLPARENT};
     case TControlKind::GroupBox:
@@ -130,6 +130,9 @@ HWND CreateControlWindow(HWND parent, const TControlDesc& desc, TMessageHandler 
     case TControlKind::Button:
       if (desc.Picture) record->Glyph = CreateIconFromImage(*desc.Picture);
       break;
+    case TControlKind::Label:
+      FitLabelToCaption(control);
+      break;
     case TControlKind::StatusBar:
       SendMessageA(control, SB_SIMPLE, TRUE, 0);
       SendMessageA(control, SB_SETTEXTA, SB_SIMPLEID, reinterpret_cast<LPARAM>(desc.Text.c_str()));
@@ -204,6 +207,30 @@ void PaintPanel(HWND panel) {
   GetClientRect(panel, &bounds);
   DrawEdge(dc, &bounds, BDR_SUNKENOUTER | BDR_RAISEDINNER, BF_RECT);
   EndPaint(panel, &paint);
+}
+
+LRESULT EraseWithFace(HWND window, HDC dc) {
+  RECT bounds;
+  GetClientRect(window, &bounds);
+  FillRect(dc, &bounds, GetSysColorBrush(COLOR_BTNFACE));
+  return TRUE;
+}
+
+void FitLabelToCaption(HWND label) {
+  char caption[256] = {};
+  const int length = GetWindowTextA(label, caption, sizeof caption);
+  HDC dc = GetDC(label);
+  HGDIOBJ previousFont = SelectObject(dc, DialogFont());
+  SIZE extent{0, 0};
+  GetTextExtentPoint32A(dc, caption, length, &extent);
+  SelectObject(dc, previousFont);
+  ReleaseDC(label, dc);
+  RECT bounds;
+  GetClientRect(label, &bounds);
+  // Never narrower than laid out: the layout's widths fit the original font.
+  if (extent.cx > bounds.right) {
+    SetWindowPos(label, nullptr, 0, 0, extent.cx, bounds.bottom, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  }
 }
 
 }  // namespace zerka::win32

@@ -22,5 +22,9 @@ void DrawPictureButton(const DRAWITEMSTRUCT& item, const TWindowRecord& button);
 // Lets the dialog manager press the focused picture button on Enter.
 LRESULT PictureButtonDialogCode(HWND button);
 void PaintPanel(HWND panel);
+// Fills a window with the button-face colour; the result of a handled WM_ERASEBKGND.
+LRESULT EraseWithFace(HWND window, HDC dc);
+// Widens a label to its caption, as labels size themselves to their text.
+void FitLabelToCaption(HWND label);
 
 }  // namespace zerka::win32

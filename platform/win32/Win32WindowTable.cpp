@@ -4,7 +4,8 @@
 //      control's own class procedure
 //  [x] WM_COMMAND from a control (and Enter/Escape from the dialog manager) reach the
 //      control's handler as msg::Command with the notification code
-//  [x] owner-drawn picture buttons, panel bevels, Enter's default button, Tab order moves
+//  [x] owner-drawn picture buttons, panel bevels, group box insides and caption colours,
+//      Enter's default button, Tab order moves
 #include "platform/win32/Win32WindowTable.h"
 
 #include <unordered_map>
@@ -76,6 +77,18 @@ bool RouteToControl(HWND parent, UINT message, WPARAM wParam, LPARAM lParam, LRE
     if (reinterpret_cast<HWND>(lParam) != target->Window) command.WParam = control_notify::Clicked;
     CallHandler(*target, command);
     result = 0;
+    return true;
+  }
+  if (message == WM_CTLCOLORSTATIC || message == WM_CTLCOLORBTN) {
+    // Captions sit on the face colour of the window around them; edit fields keep theirs.
+    auto target = FindWindowRecord(reinterpret_cast<HWND>(lParam));
+    if (!target || target->Role != TWindowRole::Control) return false;
+    const TControlKind kind = target->Kind;
+    if (kind != TControlKind::Label && kind != TControlKind::CheckBox && kind != TControlKind::GroupBox) return false;
+    HDC dc = reinterpret_cast<HDC>(wParam);
+    SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
+    SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
+    result = reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
     return true;
   }
   if (message == WM_DRAWITEM) {
@@ -158,6 +171,9 @@ LRESULT CALLBACK ControlWindowProc(HWND window, UINT message, WPARAM wParam, LPA
     result = handled.Result;
   } else if (message == WM_GETDLGCODE && record->Kind == TControlKind::Button) {
     result = PictureButtonDialogCode(window);
+  } else if (message == WM_ERASEBKGND && record->Kind == TControlKind::GroupBox) {
+    // A group box draws only its frame; its inside is left to whoever erases it.
+    result = EraseWithFace(window, reinterpret_cast<HDC>(wParam));
   } else {
     result = CallWindowProcA(record->Original, window, message, wParam, lParam);
   }

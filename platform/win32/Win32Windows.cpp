@@ -100,6 +100,9 @@ void TWin32Windows::SetText(TWindowHandle window, const std::string& text) {
     return;
   }
   SetWindowTextA(ToHwnd(window), text.c_str());
+  if (record && record->Role == TWindowRole::Control && record->Kind == TControlKind::Label) {
+    FitLabelToCaption(ToHwnd(window));
+  }
 }
 
 std::string TWin32Windows::GetText(TWindowHandle window) {

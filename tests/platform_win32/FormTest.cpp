@@ -86,6 +86,18 @@ TEST_F(FormTest, ApplicationWindowIsAHiddenTopLevelWindow) {
   EXPECT_EQ(GetAncestor(H(app_), GA_PARENT), GetDesktopWindow()) << "the shell broadcasts only to top-level windows";
   EXPECT_FALSE(IsWindowVisible(H(app_)));
   EXPECT_EQ(GetWindow(H(form_), GW_OWNER), H(app_)) << "the form has no taskbar button of its own";
+
+  // The shell's re-creation notice arrives as a broadcast; a message-only window misses it.
+  bool messageWindowSawIt = false;
+  const std::uint32_t taskbarCreated = P().NotifyArea().TaskbarCreatedMessage();
+  const TWindowHandle messageWindow = P().EventLoop().CreateMessageWindow([&](TMessage& message) {
+    messageWindowSawIt = messageWindowSawIt || message.Msg == taskbarCreated;
+    return false;
+  });
+  ASSERT_TRUE(PostMessageA(HWND_BROADCAST, taskbarCreated, 0, 0));
+  ASSERT_TRUE(WaitFor([&] { return Seen(appMessages_, taskbarCreated, 0); }));
+  EXPECT_FALSE(messageWindowSawIt);
+  P().EventLoop().DestroyMessageWindow(messageWindow);
 }
 
 TEST_F(FormTest, FormHasTheClientSizeAndAFixedBorderWithMinimiseOnly) {
