@@ -102,6 +102,7 @@ http_date = {
     "asctime": b"Sun Nov  6 08:49:37 1994",
     "far_future": b"Fri, 31 Dec 9999 23:59:59 GMT",
     "bad_fields": b"Mon, 99 Foo 1994 25:61:61 GMT",
+    "endless_dashes": b"Sun, " + b"0-" * 200 + b"0",
     "empty": b"",
 }
 
