@@ -70,7 +70,8 @@ TEST_F(Soak, PollingCyclesKeepTheMemoryFlat) {
   std::cout << "[ SOAK     ] " << cycles << " cycles, resident memory every " << sampleEvery
             << " cycles: " << trace << std::endl;
 #ifdef ZERKA_SOAK_SANITIZED
-  GTEST_SKIP() << "resident memory is not meaningful under AddressSanitizer; LeakSanitizer checks leaks";
+  std::cout << "[ SOAK     ] resident memory not judged under AddressSanitizer; LeakSanitizer checks leaks at exit"
+            << std::endl;
 #else
   if (samples.size() < 2) GTEST_SKIP() << "no reading of the resident memory on this system";
   EXPECT_LE(samples.back() - samples.front(), kNoiseBytes) << trace;
