@@ -106,6 +106,8 @@ HWND CreateControlWindow(HWND parent, const TControlDesc& desc, TMessageHandler 
   const TClassAndStyle kind = ClassFor(desc);
   DWORD style = WS_CHILD | WS_VISIBLE | kind.Style;
   if (desc.TabOrder >= 0) style |= WS_TABSTOP;
+  // WM_COMMAND carries 16 bits of id.
+  if (nextId > 0xFFFF) nextId = kFirstControlId;
   const int id = nextId++;
   HWND control = CreateWindowExA(kind.ExStyle, kind.ClassName, desc.Text.c_str(), style, desc.Bounds.Left,
                                  desc.Bounds.Top, desc.Bounds.Width, desc.Bounds.Height, parent,
