@@ -38,13 +38,13 @@ bool CallHandler(const TWindowRecord& record, TMessage& message) {
   }
 }
 
-struct TIdSearch {
+struct TControlIdSearch {
   int Id;
   HWND Found;
 };
 
 BOOL CALLBACK MatchId(HWND window, LPARAM lParam) {
-  auto* search = reinterpret_cast<TIdSearch*>(lParam);
+  auto* search = reinterpret_cast<TControlIdSearch*>(lParam);
   if (GetDlgCtrlID(window) != search->Id) return TRUE;
   search->Found = window;
   return FALSE;
@@ -62,7 +62,7 @@ TWindowRecordPtr CommandTarget(HWND parent, WPARAM wParam, LPARAM lParam) {
     if (id == IDOK && formRecord->DefaultButton) return FindWindowRecord(formRecord->DefaultButton);
     if (id == IDCANCEL && formRecord->CancelButton) return FindWindowRecord(formRecord->CancelButton);
   }
-  TIdSearch search{id, nullptr};
+  TControlIdSearch search{id, nullptr};
   EnumChildWindows(form, MatchId, reinterpret_cast<LPARAM>(&search));
   return search.Found ? FindWindowRecord(search.Found) : nullptr;
 }
