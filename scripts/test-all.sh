@@ -63,6 +63,20 @@ for exe in build/win64/tests/*/*_tests.exe build/win32/tests/*/*_tests.exe; do
 done
 wineserver -k 2>/dev/null || true
 
+step "Windows program under Wine (GUI run)"
+# Each check of the run counts as one test; a run that ends without its checks counts as one
+# failure. Its screenshots stay with the logs so the tree's docs/ is left alone.
+ZERKA_SCREENSHOT_DIR="$log_dir/screenshots" timeout 300 bash scripts/wine-gui-run.sh 2>&1 | tee "$log_dir/wine-gui.log"
+gui_status=${PIPESTATUS[0]}
+p=$(grep -c '^PASS: ' "$log_dir/wine-gui.log")
+f=$(grep -c '^FAIL: ' "$log_dir/wine-gui.log")
+passed_total=$(( passed_total + p ))
+failed_total=$(( failed_total + f ))
+if [ "$gui_status" -ne 0 ]; then
+  failed=1
+  [ "$f" -gt 0 ] || failed_total=$(( failed_total + 1 ))
+fi
+
 step "fuzz smoke"
 # Each fuzz target counts as one test; a failed build of the fuzzers counts as one failure.
 FUZZ_SECONDS=${FUZZ_SECONDS:-6} bash scripts/fuzz.sh 2>&1 | tee "$log_dir/fuzz.log"

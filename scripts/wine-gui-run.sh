@@ -1,0 +1,203 @@
+#!/usr/bin/env bash
+# The Windows program as a user runs it, under Wine on a virtual display with a tray host:
+# zerka-sim (native) as the server, settings seeded in the registry, the results read from the
+# window by zerka-probe, the window opened through the tray menu, screenshots taken, and the
+# program ended through its close question. One "PASS: ..." or "FAIL: ..." line per check;
+# exit status 1 when a check failed.
+#
+# Usage: wine-gui-run.sh [win64|win32 ...]   (default: both; the builds must exist)
+# ZERKA_SCREENSHOT_DIR: where the screenshots go (default docs/); they are taken in the first
+# build's run.
+set -uo pipefail
+cd "$(dirname "$0")/.."
+
+if [ -z "${ZERKA_WITH_TRAY_DISPLAY:-}" ]; then
+  exec bash scripts/with-tray.sh bash scripts/wine-gui-run.sh "$@"
+fi
+
+builds=("$@")
+[ "${#builds[@]}" -gt 0 ] || builds=(win64 win32)
+shot_dir="${ZERKA_SCREENSHOT_DIR:-docs}"
+sim=build/linux/sim/zerka-sim
+ctl=build/linux/tools/zerka2ctl
+key='HKCU\Software\Velmarin\Zerka 2 Remote 2'
+question='Keine Überwachung des Proxy-Servers nach Beendigung des Programmes!'
+
+export WINEDEBUG=-all
+work=$(mktemp -d)
+export WINEPREFIX="$work/prefix"
+sim_pid=""
+app_pid=""
+failures=0
+
+cleanup() {
+  [ -n "$app_pid" ] && kill "$app_pid" 2>/dev/null
+  [ -n "$sim_pid" ] && kill "$sim_pid" 2>/dev/null
+  wineserver -k 2>/dev/null
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+pass() { echo "PASS: $*"; }
+fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+# check NAME COMMAND...: one check, run in this shell; the command's output is shown when it
+# fails. Returns the command's success.
+check() {
+  local name=$1
+  shift
+  if "$@" > "$work/check.log" 2>&1; then
+    pass "$name"
+  else
+    fail "$name"
+    sed 's/^/    /' "$work/check.log"
+    return 1
+  fi
+}
+
+# until_true SECONDS COMMAND...: runs the command every 0.2 s until it succeeds or time is up.
+until_true() {
+  local deadline=$((SECONDS + $1))
+  shift
+  until "$@"; do
+    [ "$SECONDS" -lt "$deadline" ] || return 1
+    sleep 0.2
+  done
+}
+
+probe() { wine "$probe_exe" "$@"; }
+
+# field NAME: the result field's text as the probe read it last.
+field() { sed -n "s/^field $1: //p" "$work/fields"; }
+read_fields() { probe fields > "$work/fields"; }
+field_is() { [ "$(field "$1")" = "$2" ] || { echo "$1 reads \"$(field "$1")\", expected \"$2\""; return 1; }; }
+field_like() { [[ "$(field "$1")" =~ $2 ]] || { echo "$1 reads \"$(field "$1")\", expected /$2/"; return 1; }; }
+wait_field() { probe wait "$1" "$2" "$3" > "$work/fields"; local s=$?; cat "$work/fields"; return $s; }
+
+# The tray icons Wine has docked into the tray host, one line each: "X Y" of the icon's centre.
+tray_icons() {
+  local panel
+  panel=$(xdotool search --name '^panel$' 2>/dev/null | head -n 1)
+  [ -n "$panel" ] || return 0
+  xwininfo -id "$panel" -tree 2>/dev/null |
+    sed -nE 's/.*"explorer\.exe".* ([0-9]+)x([0-9]+)[-+][-0-9]+[-+][-0-9]+ +\+([-0-9]+)\+([-0-9]+).*/\1 \2 \3 \4/p' |
+    while read -r w h x y; do echo "$((x + w / 2)) $((y + h / 2))"; done
+}
+tray_icon_shown() { [ -n "$(tray_icons)" ]; }
+tray_icon_gone() { [ -z "$(tray_icons)" ]; }
+window_visible() { [ "$(probe visible)" = "visible 1" ]; }
+answer_close_question() { probe confirm 10000 > "$work/question"; local s=$?; cat "$work/question"; return $s; }
+question_is() { grep -qxF "question: $1" "$work/question" || { cat "$work/question"; return 1; }; }
+app_gone() { ! kill -0 "$app_pid" 2>/dev/null; }
+
+start_sim() {
+  "$sim" --port 0 --admin-port 0 > "$work/sim.log" 2>&1 &
+  sim_pid=$!
+  until_true 10 grep -q 'Fernsteuerung' "$work/sim.log" || return 1
+  port=$(sed -nE 's/.*Fernsteuerung.*:([0-9]+)$/\1/p' "$work/sim.log")
+  [ -n "$port" ]
+}
+
+stop_sim() {
+  kill "$sim_pid" 2>/dev/null
+  wait "$sim_pid" 2>/dev/null
+  sim_pid=""
+}
+
+seed_registry() {
+  wine reg delete "$key" /f > /dev/null 2>&1
+  local name value
+  while IFS='=' read -r name value; do
+    wine reg add "$key" /v "$name" /t REG_SZ /d "$value" /f > /dev/null 2>&1 || return 1
+  done <<EOF
+Proxy Host=127.0.0.1
+Proxy Port=$port
+Abfrageinterval=500
+Aktiviert=1
+Ballooninfo=1
+EOF
+}
+
+# Opens the tray menu with a right click on the icon; prints the menu's "x y width height".
+open_tray_menu() {
+  local x y
+  read -r x y < <(tray_icons | head -n 1)
+  [ -n "$x" ] || return 1
+  # Click below the centre so that the menu opens under the icon and leaves it in sight.
+  xdotool mousemove "$x" "$((y + 8))" click 3
+  probe menu 5000
+}
+
+shoot() {  # shoot FILE CROP: the screen, cropped to WIDTHxHEIGHT+X+Y
+  mkdir -p "$shot_dir"
+  import -window root -crop "$2" +repage "$shot_dir/$1"
+}
+
+run_build() {
+  local build=$1 exe="build/$1/monitor/zerka2remote.exe" menu mx my mw mh take_shots=$2
+  probe_exe="build/$build/tests/wine/zerka-probe.exe"
+  echo "-- $build"
+  if [ ! -f "$exe" ] || [ ! -f "$probe_exe" ]; then
+    fail "$build: $exe and $probe_exe built"
+    return
+  fi
+  check "$build: zerka-sim started" start_sim || return
+  check "$build: settings seeded in the registry" seed_registry || { stop_sim; return; }
+
+  wine "$exe" > "$work/app-$build.log" 2>&1 &
+  app_pid=$!
+  check "$build: tray icon shown" until_true 30 tray_icon_shown
+  check "$build: first polling cycle shows the line not connected" wait_field Status "Nicht verbunden" 30000
+  check "$build: lock state shown" field_is DFUEGesperrt "DFÜ nicht gesperrt"
+  check "$build: no connections yet" field_is Internetverbindungen 0
+
+  "$ctl" --port "$port" fetch-mail > /dev/null 2>&1
+  check "$build: dialling shown after fetch-mail" wait_field Status "Anwahl" 5000
+  check "$build: connected line shown" wait_field Status "Verbunden" 10000
+  check "$build: dial-up address shown" field_is DFUEIP "192.168.100.23"
+  check "$build: connection count shown" field_is Internetverbindungen 1
+  check "$build: time until hang-up shown" field_like Zeitbisauflegen '^0:0(1:[0-5][0-9]|2:00)$'
+  check "$build: online time shown" field_like Onlinezeit '^-?0:00:0[0-9]$'
+
+  if menu=$(open_tray_menu); then
+    pass "$build: tray menu opens on a right click"
+    read -r mx my mw mh <<<"$menu"
+    if [ "$take_shots" = 1 ]; then
+      check "$build: screenshot of the tray menu" shoot windows-tray.png 300x230+724+0
+    fi
+    # The first item shows the window.
+    xdotool mousemove "$((mx + mw / 3))" "$((my + 12))" click 1
+    check "$build: window shown through the tray menu" until_true 10 window_visible
+  else
+    fail "$build: tray menu opens on a right click"
+    sed 's/^/    /' <<<"$menu"
+  fi
+  check "$build: open window still shows the connected line" wait_field Status "Verbunden" 5000
+  if [ "$take_shots" = 1 ]; then
+    # Let one more cycle finish so that the status bar shows a completed query.
+    sleep 0.6
+    check "$build: screenshot of the window" shoot windows-window.png 440x580+266+104
+  fi
+
+  check "$build: close request posted" probe close
+  check "$build: close question asked and answered with OK" answer_close_question
+  check "$build: close question reads as it should" question_is "$question"
+  check "$build: program exits after OK" until_true 15 app_gone
+  check "$build: tray icon removed" until_true 10 tray_icon_gone
+  wait "$app_pid" 2>/dev/null
+  app_pid=""
+  stop_sim
+}
+
+wineboot -i > /dev/null 2>&1
+wineserver -p
+# Without a window manager Wine draws the frames itself, so screenshots show the title bar.
+wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f > /dev/null 2>&1
+
+first=1
+for build in "${builds[@]}"; do
+  run_build "$build" "$first"
+  first=0
+done
+
+if [ "$failures" -eq 0 ]; then echo "wine-gui-run: all checks passed"; else echo "wine-gui-run: $failures checks failed"; fi
+[ "$failures" -eq 0 ]
