@@ -189,6 +189,9 @@ const char* OwnWindowClass() {
     WNDCLASSA windowClass{};
     windowClass.lpfnWndProc = OwnWindowProc;
     windowClass.hInstance = GetModuleHandleA(nullptr);
+    // The program's own icon from its resources, for the title bar and the task switcher;
+    // without one (a test program) the system's default.
+    windowClass.hIcon = LoadIconA(windowClass.hInstance, "MAINICON");
     windowClass.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
     windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
     windowClass.lpszClassName = "ZerkaWindow";
