@@ -200,25 +200,58 @@ TWindowHandle TQtDesktop::CreateFormWindow(const TFormDesc& desc, TMessageHandle
   TQtWindow window;
   window.Kind = TQtWindowKind::Form;
   window.Handler = std::move(handler);
-  const TWindowHandle handle = Add(std::move(window));
-  windows_[handle].Widget = MakeFormWidget(desc, *this, handle);
-  return handle;
+  window.Form = desc;
+  window.Text = desc.Caption;
+  return Add(std::move(window));
 }
 
 TWindowHandle TQtDesktop::CreateControl(TWindowHandle parent, const TControlDesc& desc, TMessageHandler handler) {
-  QWidget* parentWidget = WidgetOf(parent);
-  if (!parentWidget) return 0;
+  const TQtWindow* parentWindow = Find(parent);
+  if (!parentWindow || (parentWindow->Kind != TQtWindowKind::Form && parentWindow->Kind != TQtWindowKind::Control)) {
+    return 0;
+  }
   TQtWindow window;
   window.Kind = TQtWindowKind::Control;
   window.Handler = std::move(handler);
   window.Parent = parent;
   window.Control = desc;
+  window.Text = desc.Text;
   const TWindowHandle handle = Add(std::move(window));
-  const TControlWidgets made = MakeControlWidget(parentWidget, desc, *this, handle);
-  windows_[handle].Widget = made.Outer;
-  windows_[handle].Edit = made.Edit;
-  UpdateTabOrder(FormOf(handle));
+  // A control joining a form that is already built gets its widget at once.
+  if (WidgetOf(parent)) {
+    BuildControl(handle);
+    UpdateTabOrder(FormOf(handle));
+  }
   return handle;
+}
+
+void TQtDesktop::BuildForm(TWindowHandle form) {
+  TQtWindow& held = windows_.at(form);
+  if (held.Widget) return;
+  TFormDesc desc = held.Form;
+  desc.Caption = held.Text;
+  held.Widget = MakeFormWidget(desc, *this, form);
+  // Handles grow, so a container is built before the controls it holds.
+  for (const auto& [handle, window] : windows_) {
+    if (window.Kind == TQtWindowKind::Control && FormOf(handle) == form) BuildControl(handle);
+  }
+  UpdateTabOrder(form);
+  if (QWidget* focused = WidgetOf(std::exchange(held.Focus, 0))) focused->setFocus(Qt::OtherFocusReason);
+}
+
+void TQtDesktop::BuildControl(TWindowHandle control) {
+  TQtWindow& held = windows_.at(control);
+  QWidget* parent = WidgetOf(held.Parent);
+  if (held.Widget || !parent) return;
+  TControlDesc desc = held.Control;
+  desc.Text = held.Text;
+  const TControlWidgets made = MakeControlWidget(parent, desc, *this, control);
+  held.Widget = made.Outer;
+  held.Edit = made.Edit;
+  if (auto* button = qobject_cast<QAbstractButton*>(made.Outer); button && button->isCheckable()) {
+    button->setChecked(held.Checked);
+  }
+  if (held.Hidden) made.Outer->hide();
 }
 
 void TQtDesktop::DestroyWindow(TWindowHandle window) {
@@ -250,10 +283,18 @@ void TQtDesktop::SetText(TWindowHandle window, const std::string& text) {
       held.Text = text;
       break;
     case TQtWindowKind::Form:
-      if (held.Widget) held.Widget->setWindowTitle(ToQString(text));
+      if (held.Widget) {
+        held.Widget->setWindowTitle(ToQString(text));
+      } else {
+        held.Text = text;
+      }
       break;
     case TQtWindowKind::Control:
-      if (held.Widget) SetControlText(held.Widget, held.Edit, held.Control.Kind, text);
+      if (held.Widget) {
+        SetControlText(held.Widget, held.Edit, held.Control.Kind, text);
+      } else {
+        held.Text = text;
+      }
       break;
     case TQtWindowKind::Message:
       break;
@@ -268,9 +309,9 @@ std::string TQtDesktop::GetText(TWindowHandle window) {
     case TQtWindowKind::Application:
       return held.Text;
     case TQtWindowKind::Form:
-      return held.Widget ? FromQString(held.Widget->windowTitle()) : std::string();
+      return held.Widget ? FromQString(held.Widget->windowTitle()) : held.Text;
     case TQtWindowKind::Control:
-      return held.Widget ? ControlText(held.Widget, held.Edit, held.Control.Kind) : std::string();
+      return held.Widget ? ControlText(held.Widget, held.Edit, held.Control.Kind) : held.Text;
     case TQtWindowKind::Message:
       break;
   }
@@ -278,18 +319,32 @@ std::string TQtDesktop::GetText(TWindowHandle window) {
 }
 
 void TQtDesktop::SetChecked(TWindowHandle window, bool checked) {
-  if (auto* button = qobject_cast<QAbstractButton*>(WidgetOf(window)); button && button->isCheckable()) {
+  const auto found = windows_.find(window);
+  if (found == windows_.end() || found->second.Kind != TQtWindowKind::Control) return;
+  TQtWindow& held = found->second;
+  if (!held.Widget) {
+    if (held.Control.Kind == TControlKind::CheckBox) held.Checked = checked;
+  } else if (auto* button = qobject_cast<QAbstractButton*>(held.Widget.data()); button && button->isCheckable()) {
     button->setChecked(checked);
   }
 }
 
 bool TQtDesktop::GetChecked(TWindowHandle window) {
-  const auto* button = qobject_cast<QAbstractButton*>(WidgetOf(window));
+  const TQtWindow* held = Find(window);
+  if (!held || held->Kind != TQtWindowKind::Control) return false;
+  if (!held->Widget) return held->Control.Kind == TControlKind::CheckBox && held->Checked;
+  const auto* button = qobject_cast<QAbstractButton*>(held->Widget.data());
   return button && button->isCheckable() && button->isChecked();
 }
 
 void TQtDesktop::SetFocus(TWindowHandle window) {
-  if (QWidget* widget = WidgetOf(window)) widget->setFocus(Qt::OtherFocusReason);
+  if (QWidget* widget = WidgetOf(window)) {
+    widget->setFocus(Qt::OtherFocusReason);
+    return;
+  }
+  const TQtWindow* held = Find(window);
+  if (!held || held->Kind != TQtWindowKind::Control) return;
+  if (const auto form = windows_.find(FormOf(window)); form != windows_.end()) form->second.Focus = window;
 }
 
 bool TQtDesktop::ShowWindow(TWindowHandle window, TShowCommand command) {
@@ -301,8 +356,13 @@ bool TQtDesktop::ShowWindow(TWindowHandle window, TShowCommand command) {
     case TQtWindowKind::Form:
       return ShowForm(window, command);
     case TQtWindowKind::Control: {
-      const bool wasVisible = held->Widget && held->Widget->isVisible();
-      if (held->Widget) held->Widget->setVisible(command != TShowCommand::Hide);
+      TQtWindow& control = windows_.at(window);
+      const bool wasVisible = control.Widget && control.Widget->isVisible();
+      if (control.Widget) {
+        control.Widget->setVisible(command != TShowCommand::Hide);
+      } else {
+        control.Hidden = command == TShowCommand::Hide;
+      }
       return wasVisible;
     }
     case TQtWindowKind::Message:
@@ -336,6 +396,9 @@ bool TQtDesktop::ShowApplicationWindow(TWindowHandle window, TShowCommand comman
 
 bool TQtDesktop::ShowForm(TWindowHandle form, TShowCommand command) {
   TQtWindow& held = windows_.at(form);
+  // Hiding a form that was never shown changes nothing.
+  if (!held.Widget && command == TShowCommand::Hide) return false;
+  BuildForm(form);
   QWidget* widget = held.Widget;
   if (!widget) return false;
   const bool wasVisible = widget->isVisible();

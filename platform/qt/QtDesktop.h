@@ -13,6 +13,9 @@
 //  [x] forms and controls as widgets at their pixel positions (QtWidgets.cpp); visibility
 //      and minimising with msg::ShowWindow and msg::Size before ShowWindow returns; the
 //      title bar's minimise and close as msg::SysCommand and msg::Close
+//  [x] a form's widgets are built when it is first shown: a tray program whose window stays
+//      hidden never loads the font stack. Until then the records below hold what the
+//      widgets would (texts, check state, hidden controls, the focused control)
 //  [x] Enter presses the focused or the default button, Escape the cancel button; Tab
 //      follows the tab order, a container's controls right after it
 //  [x] an exception escaping a handler that Qt called is held and raised again once the
@@ -39,13 +42,18 @@ struct TQtWindow {
   TQtWindowKind Kind = TQtWindowKind::Message;
   TMessageHandler Handler;
   TWindowHandle Parent = 0;
-  // Forms and controls: the outermost widget; the line edit of the edit kinds.
+  // Forms and controls: the outermost widget; the line edit of the edit kinds. Empty until
+  // the form is first shown.
   QPointer<QWidget> Widget;
   QPointer<QLineEdit> Edit;
+  TFormDesc Form;
   TControlDesc Control;
-  // The application window's title and state; forms keep theirs in the widget, but
-  // minimised is ours for both.
+  // What the widget holds once it exists (the user edits it there); until then ours. The
+  // application window has no widget and keeps its title and state here for good.
   std::string Text;
+  bool Checked = false;
+  bool Hidden = false;
+  TWindowHandle Focus = 0;  // a form's control to focus when it is built
   bool Visible = false;
   bool Iconic = false;
 };
@@ -113,6 +121,8 @@ class TQtDesktop : public IEventLoopPort, public ITimerPort, public IWindowPort 
   void TimerFired(int qtTimer);
   void DeliverPosted(TWindowHandle window, const std::vector<TMessage>& messages);
   bool ShowForm(TWindowHandle form, TShowCommand command);
+  void BuildForm(TWindowHandle form);
+  void BuildControl(TWindowHandle control);
   bool ShowApplicationWindow(TWindowHandle window, TShowCommand command);
   TWindowHandle FormOf(TWindowHandle control) const;
   void UpdateTabOrder(TWindowHandle form);

@@ -2,6 +2,8 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QCheckBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
@@ -45,6 +47,38 @@ class QtWindowsTest : public ::testing::Test {
   std::unique_ptr<TApplication> application;
   TZerka2Remote2Config* form = nullptr;
 };
+
+TEST_F(QtWindowsTest, TheWindowGetsItsWidgetsOnlyWhenFirstShown) {
+  Start();
+  // What the hidden window goes through: a polling cycle's texts and a message box.
+  form->Status->SetText("Verbunden");
+  form->StatusBar1->SetSimpleText("Proxy-Anfrage abgeschlossen");
+  form->httpBenutzername->SetText("anna");
+  QTimer::singleShot(0, [] {
+    if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+      box->button(QMessageBox::Cancel)->click();
+    }
+  });
+  form->Close();
+  EXPECT_EQ(FormWidget(), nullptr);
+  for (TComponent* component : form->Components()) {
+    if (const auto* control = dynamic_cast<TControl*>(component)) {
+      EXPECT_EQ(Widget(control), nullptr) << control->Name;
+    }
+  }
+  EXPECT_EQ(form->Status->Text(), "Verbunden");
+  EXPECT_EQ(form->StatusBar1->SimpleText(), "Proxy-Anfrage abgeschlossen");
+
+  form->Show();
+  ASSERT_NE(FormWidget(), nullptr);
+  EXPECT_TRUE(FormWidget()->isVisible());
+  EXPECT_EQ(LineEdit(form->Status)->text(), QStringLiteral("Verbunden"));
+  EXPECT_EQ(LineEdit(form->httpBenutzername)->text(), QStringLiteral("anna"));
+  EXPECT_EQ(qobject_cast<QLabel*>(Widget(form->StatusBar1))->text(), QStringLiteral("Proxy-Anfrage abgeschlossen"));
+  EXPECT_EQ(LineEdit(form->ProxyHost)->text(), QStringLiteral("127.0.0.1")) << "set while showing";
+  form->Status->SetText("Getrennt");
+  EXPECT_EQ(LineEdit(form->Status)->text(), QStringLiteral("Getrennt"));
+}
 
 TEST_F(QtWindowsTest, ControlsStandAtTheirLayoutPositionsInAFixedWindow) {
   Start();
@@ -165,6 +199,36 @@ TEST_F(QtWindowsTest, TheCloseBoxAsksAndKeepsTheProgramOnCancel) {
   EXPECT_FALSE(application->Terminated());
 }
 
+// A bare form of the port with controls on it, recording the messages they receive.
+struct TDesktopFixture {
+  explicit TDesktopFixture(TQtDesktop& desktop)
+      : Desktop(desktop), Form(desktop.CreateFormWindow({"Form", {100, 100, 200, 120}}, Record())) {}
+  ~TDesktopFixture() {
+    for (const TWindowHandle control : Controls) Desktop.DestroyWindow(control);
+    Desktop.DestroyWindow(Form);
+  }
+  TWindowHandle Add(TControlKind kind, const std::string& text, TRect bounds, int tabOrder = -1) {
+    TControlDesc desc;
+    desc.Kind = kind;
+    desc.Text = text;
+    desc.Bounds = bounds;
+    desc.TabOrder = tabOrder;
+    Controls.push_back(Desktop.CreateControl(Form, desc, Record()));
+    return Controls.back();
+  }
+  TMessageHandler Record() {
+    return [this](TMessage& message) {
+      Seen.push_back(message.Msg);
+      return false;
+    };
+  }
+
+  TQtDesktop& Desktop;
+  std::vector<std::uint32_t> Seen;
+  TWindowHandle Form;
+  std::vector<TWindowHandle> Controls;
+};
+
 class QtLoopTest : public ::testing::Test {
  protected:
   QtLoopTest() : platform(InstallForTest(folder.Path())) {}
@@ -173,6 +237,41 @@ class QtLoopTest : public ::testing::Test {
   TTempFolder folder;
   std::unique_ptr<TQtPlatformInstallation> platform;
 };
+
+TEST_F(QtLoopTest, AFormKeepsItsControlsStateUntilItIsBuilt) {
+  TDesktopFixture made(Desktop());
+  const TWindowHandle box = made.Add(TControlKind::CheckBox, "Aktiv", {8, 8, 100, 17}, 0);
+  const TWindowHandle spin = made.Add(TControlKind::SpinEdit, "10", {8, 30, 60, 21}, 1);
+  const TWindowHandle gone = made.Add(TControlKind::Label, "Weg", {8, 60, 60, 13});
+  Desktop().SetText(made.Form, "Titel");
+  Desktop().SetChecked(box, true);
+  Desktop().SetText(spin, "42");
+  Desktop().SetFocus(spin);
+  Desktop().ShowWindow(gone, TShowCommand::Hide);
+  EXPECT_EQ(Desktop().WidgetOf(made.Form), nullptr);
+  EXPECT_FALSE(Desktop().ShowWindow(made.Form, TShowCommand::Hide));
+  EXPECT_EQ(Desktop().WidgetOf(made.Form), nullptr) << "hiding does not build";
+  EXPECT_EQ(Desktop().GetText(made.Form), "Titel");
+  EXPECT_TRUE(Desktop().GetChecked(box));
+  EXPECT_EQ(Desktop().GetText(spin), "42");
+  EXPECT_TRUE(made.Seen.empty()) << "nothing reaches the handlers before the widgets exist";
+
+  Desktop().ShowWindow(made.Form, TShowCommand::ShowNormal);
+  QWidget* window = Desktop().WidgetOf(made.Form);
+  ASSERT_NE(window, nullptr);
+  EXPECT_EQ(window->windowTitle(), QStringLiteral("Titel"));
+  EXPECT_TRUE(qobject_cast<QCheckBox*>(Desktop().WidgetOf(box))->isChecked());
+  QLineEdit* edit = Desktop().WidgetOf(spin)->findChild<QLineEdit*>();
+  EXPECT_EQ(edit->text(), QStringLiteral("42"));
+  EXPECT_EQ(window->focusWidget(), edit);
+  EXPECT_FALSE(Desktop().WidgetOf(gone)->isVisible());
+  EXPECT_TRUE(Desktop().WidgetOf(box)->isVisible());
+  EXPECT_EQ(made.Seen, (std::vector<std::uint32_t>{msg::ShowWindow})) << "no change notice for the held text";
+
+  // Once built, the widget is the truth.
+  edit->setText("7");
+  EXPECT_EQ(Desktop().GetText(spin), "7");
+}
 
 TEST_F(QtLoopTest, AMessageBoxKeepsTimersAndPostedMessagesRunning) {
   int ticks = 0;
