@@ -2,12 +2,14 @@
 
 #include <fcntl.h>
 #include <pwd.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <optional>
 #include <sstream>
 
@@ -23,6 +25,10 @@ constexpr unsigned kFolderMode = 0700;
 constexpr unsigned kFileMode = 0600;
 constexpr std::size_t kMostFileBytes = 1 << 20;
 constexpr std::string_view kFileSuffix = ".ini";
+// mkstemp's six letters and digits after the temporary file's name.
+constexpr std::size_t kTempLetters = 6;
+// A temporary file younger than this may belong to a writer that has not locked it yet.
+constexpr std::time_t kLeftoverAgeSeconds = 10;
 
 std::vector<std::string> SplitKeyPath(const std::string& path) {
   std::vector<std::string> parts;
@@ -98,6 +104,37 @@ bool WriteAll(int fd, const std::string& content) {
   return true;
 }
 
+// The name a writer of `file` gives its temporary file, with mkstemp's letters at the end.
+std::string TempNamePrefix(const fs::path& file) { return "." + file.filename().string() + "."; }
+
+bool IsTempNameOf(const std::string& name, const std::string& prefix) {
+  if (name.size() != prefix.size() + kTempLetters || name.compare(0, prefix.size(), prefix) != 0) return false;
+  for (std::size_t i = prefix.size(); i < name.size(); ++i) {
+    const char c = name[i];
+    if (!((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9'))) return false;
+  }
+  return true;
+}
+
+// Removes temporary files of `file` that killed writers left behind. A live writer holds a
+// lock on its temporary file until it has renamed it, and one that has just made it is
+// younger than kLeftoverAgeSeconds; either is left alone.
+void RemoveLeftovers(const fs::path& file) {
+  const std::string prefix = TempNamePrefix(file);
+  std::error_code error;
+  for (fs::directory_iterator it(file.parent_path(), error), end; !error && it != end; it.increment(error)) {
+    if (!IsTempNameOf(it->path().filename().string(), prefix)) continue;
+    const int fd = ::open(it->path().c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) continue;
+    struct stat status {};
+    const bool stale = ::fstat(fd, &status) == 0 && S_ISREG(status.st_mode) && status.st_uid == ::getuid() &&
+                       status.st_mtime + kLeftoverAgeSeconds < std::time(nullptr) &&
+                       ::flock(fd, LOCK_EX | LOCK_NB) == 0;
+    if (stale) ::unlink(it->path().c_str());
+    ::close(fd);
+  }
+}
+
 bool MakeFolder(const fs::path& folder) {
   std::error_code error;
   if (fs::is_directory(folder, error)) return true;
@@ -118,16 +155,16 @@ fs::path UserConfigFolder() {
 }
 
 bool WriteFileAtomically(const fs::path& file, const std::string& content, unsigned mode) {
-  std::string pattern = (file.parent_path() / ("." + file.filename().string() + ".XXXXXX")).string();
+  std::string pattern = (file.parent_path() / (TempNamePrefix(file) + std::string(kTempLetters, 'X'))).string();
   const int fd = ::mkstemp(pattern.data());
   if (fd < 0) return false;
-  bool ok = ::fchmod(fd, mode) == 0 && WriteAll(fd, content) && ::fsync(fd) == 0;
-  ok = ::close(fd) == 0 && ok;
+  // The lock marks the temporary file as in use until it has its final name.
+  bool ok = ::flock(fd, LOCK_EX) == 0 && ::fchmod(fd, mode) == 0 && WriteAll(fd, content) && ::fsync(fd) == 0;
   if (ok) ok = ::rename(pattern.c_str(), file.c_str()) == 0;
-  if (!ok) {
-    ::unlink(pattern.c_str());
-    return false;
-  }
+  if (!ok) ::unlink(pattern.c_str());
+  ::close(fd);
+  if (!ok) return false;
+  RemoveLeftovers(file);
   // The rename itself lasts once the folder is synced.
   if (const int folder = ::open(file.parent_path().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC); folder >= 0) {
     ::fsync(folder);

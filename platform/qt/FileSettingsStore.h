@@ -8,7 +8,8 @@
 // without regard to case. Every value is a string.
 //
 // A file is written whole on every change: to a temporary file beside it, synced, then
-// renamed over it, so a reader sees the old or the new file and never half of one. Files
+// renamed over it, so a reader sees the old or the new file and never half of one. A
+// temporary file that a killed writer left goes at the next successful write. Files
 // are the user's alone (0600), folders too (0700): they hold a password.
 
 #include <filesystem>

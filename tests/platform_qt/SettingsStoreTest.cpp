@@ -1,9 +1,11 @@
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <fstream>
 #include <sstream>
 
@@ -129,6 +131,47 @@ TEST_F(SettingsStoreTest, AWriteReplacesTheWholeFileAtOnce) {
   EXPECT_EQ(std::string(old), "# hand-written\nProxy Port=4400\nAktiviert=1\n");
   EXPECT_EQ(ReadAll(File()), "[Zerka 2 Remote 2]\nProxy Port=4400\nAktiviert=0\n");
   EXPECT_EQ(fs::status(File()).permissions() & fs::perms::all, fs::perms::owner_read | fs::perms::owner_write);
+}
+
+TEST_F(SettingsStoreTest, AWriteRemovesTheTemporaryFilesOfKilledWriters) {
+  fs::create_directories(Folder());
+  { std::ofstream(File()) << "Proxy Port=4400\n"; }
+  const auto made = [&](const std::string& name, bool old) {
+    const fs::path path = Folder() / name;
+    { std::ofstream(path) << "Proxy Port=44"; }
+    if (old) fs::last_write_time(path, fs::file_time_type::clock::now() - std::chrono::hours(1));
+    return path;
+  };
+  const fs::path killed = made(".Zerka 2 Remote 2.ini.a1B2c3", true);
+  const fs::path alsoKilled = made(".Zerka 2 Remote 2.ini.ZZZZZZ", true);
+  // Not ours to remove: a writer still at work (holding its lock, or too young to have
+  // taken it), other names, another key's temporary file, something other than a file.
+  const fs::path working = made(".Zerka 2 Remote 2.ini.w0rk1n", true);
+  const int lock = ::open(working.c_str(), O_RDONLY);
+  ASSERT_EQ(::flock(lock, LOCK_EX | LOCK_NB), 0);
+  const std::vector<fs::path> kept = {
+      working,
+      made(".Zerka 2 Remote 2.ini.y0ung1", false),
+      made(".Zerka 2 Remote 2.ini.abc12", true),
+      made(".Zerka 2 Remote 2.ini.abc-12", true),
+      made("Zerka 2 Remote 2.ini.abc123", true),
+      made(".Zerka 2 Remote 2.ini.abc123.bak", true),
+      made(".Andere.ini.abc123", true),
+      made("notes.txt", true),
+  };
+  fs::create_directory(Folder() / ".Zerka 2 Remote 2.ini.folder");
+
+  {
+    TRegistry registry;
+    ASSERT_TRUE(registry.OpenKey("Software\\Velmarin", false));
+    registry.WriteInteger(kSection, "Proxy Port", 4401);
+  }
+  ::close(lock);
+  EXPECT_FALSE(fs::exists(killed));
+  EXPECT_FALSE(fs::exists(alsoKilled));
+  for (const fs::path& path : kept) EXPECT_TRUE(fs::exists(path)) << path;
+  EXPECT_TRUE(fs::is_directory(Folder() / ".Zerka 2 Remote 2.ini.folder"));
+  EXPECT_EQ(ReadAll(File()), "[Zerka 2 Remote 2]\nProxy Port=4401\n");
 }
 
 TEST_F(SettingsStoreTest, NamesOfFoldersFilesAndValuesIgnoreCase) {
