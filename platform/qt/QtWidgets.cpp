@@ -198,7 +198,12 @@ QWidget* MakeButton(QWidget* parent, const TControlDesc& desc, TQtDesktop& deskt
 }  // namespace
 
 QFont DialogFont() {
-  QFont font(QStringLiteral("MS Sans Serif"));
+  // The layout's own font where it is installed, else faces of Arial's widths (the layout's
+  // labels are measured for text that narrow), else a condensed one; a wide sans-serif
+  // would run the labels under their fields.
+  QFont font;
+  font.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("Liberation Sans"), QStringLiteral("Arimo"),
+                    QStringLiteral("Arial"), QStringLiteral("DejaVu Sans Condensed"), QStringLiteral("sans-serif")});
   font.setStyleHint(QFont::SansSerif);
   font.setPixelSize(11);
   return font;

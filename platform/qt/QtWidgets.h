@@ -22,7 +22,8 @@ namespace zerka::qt {
 
 class TQtDesktop;
 
-// The closest sans-serif to the layout's "MS Sans Serif" 8 pt (11 pixels high at 96 dpi).
+// The closest sans-serif to the layout's "MS Sans Serif" 8 pt (11 pixels high at 96 dpi):
+// Liberation Sans on Linux (Debian's fonts-liberation).
 QFont DialogFont();
 
 QWidget* MakeFormWidget(const TFormDesc& desc, TQtDesktop& desktop, TWindowHandle handle);

@@ -112,6 +112,25 @@ TEST_F(QtWindowsTest, ControlsStandAtTheirLayoutPositionsInAFixedWindow) {
   EXPECT_EQ(LineEdit(form->httpPasswort)->echoMode(), QLineEdit::Password);
 }
 
+TEST_F(QtWindowsTest, NoLabelRunsIntoAField) {
+  Start();
+  form->Show();
+  for (TComponent* component : form->Components()) {
+    const auto* label = dynamic_cast<TLabel*>(component);
+    if (!label) continue;
+    const QRect caption = Widget(label)->geometry();
+    EXPECT_GE(caption.width(), Widget(label)->fontMetrics().horizontalAdvance(Widget(label)->property("text").toString()))
+        << label->Name << ": the whole caption shows";
+    for (TComponent* other : form->Components()) {
+      const auto* field = dynamic_cast<TControl*>(other);
+      if (!field || field == label || field->Parent() != label->Parent() || field->Kind() == TControlKind::Label) {
+        continue;
+      }
+      EXPECT_FALSE(caption.intersects(Widget(field)->geometry())) << label->Name << " runs into " << field->Name;
+    }
+  }
+}
+
 TEST_F(QtWindowsTest, TabFollowsTheTabOrderIntoTheContainers) {
   Start();
   form->Show();
