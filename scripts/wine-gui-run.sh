@@ -72,6 +72,15 @@ read_fields() { probe fields > "$work/fields"; }
 field_is() { [ "$(field "$1")" = "$2" ] || { echo "$1 reads \"$(field "$1")\", expected \"$2\""; return 1; }; }
 field_like() { [[ "$(field "$1")" =~ $2 ]] || { echo "$1 reads \"$(field "$1")\", expected /$2/"; return 1; }; }
 wait_field() { probe wait "$1" "$2" "$3" > "$work/fields"; local s=$?; cat "$work/fields"; return $s; }
+# The status bar's text as the probe reads it (all of it, line breaks kept).
+status_line() {
+  read_fields || return 1
+  awk '/^-?[0-9]+\/msctls_statusbar32: / { sub(/^[^:]*: /, ""); on = 1; print; next }
+       on && (/^-?[0-9]+\/[A-Za-z]/ || /^field /) { on = 0 }
+       on { print }' "$work/fields"
+}
+status_like() { local text; text=$(status_line); [[ "$text" =~ $1 ]] || { echo "status line reads \"$text\", expected /$1/"; return 1; }; }
+wait_status() { local deadline=$((SECONDS + $2)); until status_like "$1" > "$work/status" 2>&1; do [ "$SECONDS" -lt "$deadline" ] || { cat "$work/status"; return 1; }; sleep 0.2; done; }
 
 # The tray icons Wine has docked into the tray host, one line each: "X Y" of the icon's centre.
 tray_icons() {
@@ -157,6 +166,8 @@ run_build() {
   check "$build: connection count shown" field_is Internetverbindungen 1
   check "$build: time until hang-up shown" field_like Zeitbisauflegen '^0:0(1:[0-5][0-9]|2:00)$'
   check "$build: online time shown" field_like Onlinezeit '^-?0:00:0[0-9]$'
+  check "$build: status line shows the time and the query's progress" \
+    status_like '^[0-9]{2}\.[0-9]{2}\.[0-9]{4} [0-9]{2}:[0-9]{2}:[0-9]{2} (Beginne Proxy-Abfrage|Proxy-Anfrage abgeschlossen)$'
 
   if menu=$(open_tray_menu); then
     pass "$build: tray menu opens on a right click"
@@ -178,6 +189,10 @@ run_build() {
     check "$build: screenshot of the window" shoot windows-window.png 440x580+266+104
   fi
 
+  # The error path: the server goes away, the next cycle reports the refused connection.
+  "$ctl" --port "$port" stop > /dev/null 2>&1
+  check "$build: a refused connection shows in the status line" \
+    wait_status '^Socket-Fehler # 10061[[:space:]]+Verbindung abgelehnt\.$' 10
   check "$build: close request posted" probe close
   check "$build: close question asked and answered with OK" answer_close_question
   check "$build: close question reads as it should" question_is "$question"

@@ -97,6 +97,9 @@ void TWin32Windows::SetText(TWindowHandle window, const std::string& text) {
   if (record && record->Kind == TControlKind::StatusBar && record->Role == TWindowRole::Control) {
     record->StatusText = text;
     SendMessageA(ToHwnd(window), SB_SETTEXTA, SB_SIMPLEID, reinterpret_cast<LPARAM>(text.c_str()));
+    // The first part holds the same text, unseen in simple mode, so that WM_GETTEXT from
+    // outside (screen readers, test probes) reads the status line.
+    SendMessageA(ToHwnd(window), SB_SETTEXTA, 0, reinterpret_cast<LPARAM>(text.c_str()));
     return;
   }
   SetWindowTextA(ToHwnd(window), text.c_str());
