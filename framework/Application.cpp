@@ -47,6 +47,17 @@ void TApplication::Minimize() { Platform().Windows().ShowWindow(handle_, TShowCo
 
 void TApplication::Restore() { Platform().Windows().ShowWindow(handle_, TShowCommand::Restore); }
 
+void TApplication::ShowTaskbarButton(bool shown) {
+  IWindowPort& windows = Platform().Windows();
+  if (!shown) {
+    if (windows.IsWindowVisible(handle_)) windows.ShowWindow(handle_, TShowCommand::Hide);
+  } else if (windows.IsIconic(handle_)) {
+    windows.ShowWindow(handle_, TShowCommand::Restore);
+  } else if (!windows.IsWindowVisible(handle_)) {
+    windows.ShowWindow(handle_, TShowCommand::ShowNormal);
+  }
+}
+
 void TApplication::HookMainWindow(const void* key, TWindowHook hook) {
   hooks_.emplace_back(key, std::move(hook));
 }

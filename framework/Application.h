@@ -42,6 +42,9 @@ class TApplication : public TComponent {
   void ProcessMessages();
   void Minimize();
   void Restore();
+  // The application window carries the program's taskbar button; it shows while the main
+  // form shows (restored when it was minimised) and goes when the main form is hidden.
+  void ShowTaskbarButton(bool shown);
 
   // Hooks on the application window, keyed by their owner; they run in the order added.
   void HookMainWindow(const void* key, TWindowHook hook);

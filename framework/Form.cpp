@@ -27,7 +27,11 @@ TWindowHandle TCustomForm::Handle() {
 void TCustomForm::SetVisible(bool visible) {
   if (visible == visible_) return;
   visible_ = visible;
+  const bool isMain = Application && Application->MainForm() == this;
+  // Shown first, so that a form owned by a minimised application window comes back with it.
+  if (visible && isMain) Application->ShowTaskbarButton(true);
   Platform().Windows().ShowWindow(Handle(), visible ? TShowCommand::ShowNormal : TShowCommand::Hide);
+  if (!visible && isMain) Application->ShowTaskbarButton(false);
   if (visible && OnShow) OnShow(this);
   if (!visible && OnHide) OnHide(this);
 }

@@ -94,6 +94,9 @@ tray_icons() {
 tray_icon_shown() { [ -n "$(tray_icons)" ]; }
 tray_icon_gone() { [ -z "$(tray_icons)" ]; }
 window_visible() { [ "$(probe visible)" = "visible 1" ]; }
+window_hidden() { [ "$(probe visible)" = "visible 0" ]; }
+taskbar_button() { probe taskbar | grep -q '^taskbar 1 iconic 0$'; }
+no_taskbar_button() { probe taskbar | grep -q '^taskbar 0 '; }
 answer_close_question() { probe confirm 10000 > "$work/question"; local s=$?; cat "$work/question"; return $s; }
 question_is() { grep -qxF "question: $1" "$work/question" || { cat "$work/question"; return 1; }; }
 app_gone() { ! kill -0 "$app_pid" 2>/dev/null; }
@@ -187,6 +190,21 @@ run_build() {
     # Let one more cycle finish so that the status bar shows a completed query.
     sleep 0.6
     check "$build: screenshot of the window" shoot windows-window.png 440x580+266+104
+  fi
+  check "$build: the shown window has its taskbar button" taskbar_button
+
+  # Minimise to the tray: window and taskbar button go, the icon stays; the menu brings them back.
+  check "$build: minimise request posted" probe minimize
+  check "$build: minimising hides the window" until_true 10 window_hidden
+  check "$build: minimising hides the taskbar button" until_true 10 no_taskbar_button
+  check "$build: the tray icon stays" tray_icon_shown
+  if menu=$(open_tray_menu); then
+    read -r mx my mw mh <<<"$menu"
+    xdotool mousemove "$((mx + mw / 3))" "$((my + 12))" click 1
+    check "$build: window shown again from the tray" until_true 10 window_visible
+    check "$build: taskbar button back, not minimised" until_true 10 taskbar_button
+  else
+    fail "$build: tray menu opens again after minimising"
   fi
 
   # The error path: the server goes away, the next cycle reports the refused connection.

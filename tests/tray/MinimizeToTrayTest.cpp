@@ -27,6 +27,18 @@ TEST_F(MinimizeToTrayTest, MinimisingTheFormHidesItAndTheTaskbarButtonAndKeepsTh
   EXPECT_EQ(platform.Tray.IconCount(), 1u);
 }
 
+TEST_F(MinimizeToTrayTest, TheTaskbarButtonShowsWithTheFormAndComesBackFromTheTray) {
+  EXPECT_TRUE(TaskbarButton());
+  platform.Loop.SendWindowMessage(form->Handle(), msg::SysCommand, sys_command::Minimize, 0);
+  ASSERT_FALSE(TaskbarButton());
+  form->Show();
+  EXPECT_TRUE(FormShown());
+  EXPECT_TRUE(TaskbarButton());
+  EXPECT_FALSE(platform.Loop.IsIconic(app->Handle()));
+  form->Hide();
+  EXPECT_FALSE(TaskbarButton());
+}
+
 TEST_F(MinimizeToTrayTest, WithoutMinimizeToTrayTheFormMinimisesNormally) {
   icon->MinimizeToTray = false;
   platform.Loop.SendWindowMessage(form->Handle(), msg::SysCommand, sys_command::Minimize, 0);

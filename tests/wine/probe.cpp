@@ -219,6 +219,23 @@ int CmdMenu(DWORD timeoutMs) {
   return 0;
 }
 
+// The application window (the form's owner) carries the program's taskbar button.
+int CmdTaskbar() {
+  HWND form = RequireForm();
+  if (!form) return 1;
+  HWND application = GetWindow(form, GW_OWNER);
+  std::printf("taskbar %d iconic %d\n", application && IsWindowVisible(application) ? 1 : 0,
+              application && IsIconic(application) ? 1 : 0);
+  return application ? 0 : 1;
+}
+
+// What the minimise box of the title bar sends.
+int CmdMinimize() {
+  HWND form = RequireForm();
+  if (!form) return 1;
+  return PostMessageW(form, WM_SYSCOMMAND, SC_MINIMIZE, 0) ? 0 : 1;
+}
+
 int CmdClose() {
   HWND form = RequireForm();
   if (!form) return 1;
@@ -256,7 +273,8 @@ DWORD Milliseconds(const std::string& text) { return static_cast<DWORD>(std::str
 
 int Usage() {
   std::fprintf(stderr,
-               "usage: zerka-probe fields | wait FIELD TEXT MS | visible | menu MS | close | confirm MS\n");
+               "usage: zerka-probe fields | wait FIELD TEXT MS | visible | taskbar | minimize | menu MS |\n"
+               "                   close | confirm MS\n");
   return 2;
 }
 
@@ -277,6 +295,10 @@ int main() {
     status = CmdVisible();
   } else if (command == "menu" && args.size() == 2) {
     status = CmdMenu(Milliseconds(args[1]));
+  } else if (command == "taskbar" && args.size() == 1) {
+    status = CmdTaskbar();
+  } else if (command == "minimize" && args.size() == 1) {
+    status = CmdMinimize();
   } else if (command == "close" && args.size() == 1) {
     status = CmdClose();
   } else if (command == "confirm" && args.size() == 2) {
