@@ -28,11 +28,17 @@ demo_config=$(mktemp -d)
 sim_pid=$!
 trap 'kill "$sim_pid" 2>/dev/null || true; wait "$sim_pid" 2>/dev/null || true; rm -rf "$demo_config"' EXIT
 
-# The server is up once it answers a query.
+# The server is up once it answers a query; it ends at once when its ports are taken.
 for _ in $(seq 50); do
+  kill -0 "$sim_pid" 2>/dev/null || break
   [ "$("$ctl" --port "$port" line-state 2>/dev/null)" != 255 ] && break
   sleep 0.1
 done
+if ! kill -0 "$sim_pid" 2>/dev/null; then
+  echo "zerka-sim could not start on port $port (or $admin_port): is another server using it?" >&2
+  echo "Choose other ports, for example: ZERKA_PORT=5000 $0" >&2
+  exit 1
+fi
 
 if [ "$desktop" = 1 ] && [ -x "$program" ]; then
   mkdir -p "$demo_config/Velmarin"
@@ -52,7 +58,9 @@ show() { echo; echo "\$ zerka2ctl $*"; "$ctl" --port "$port" "$@" || true; }
 
 show status
 show fetch-mail
-sleep 2
+show status
+echo; echo "(the simulated line dials for three seconds)"
+sleep 4
 show status
 show toggle-lock
 show status
