@@ -45,12 +45,16 @@ step "Windows tests under Wine"
 export WINEDEBUG=-all
 export WINEPREFIX="$log_dir/wineprefix"
 wineboot -i > /dev/null 2>&1
-wineserver -p
+# Each test program gets a display of its own; Wine's desktop process must not outlive the
+# display it was started on, so the Wine server is ended after every program.
+end_wine() { wineserver -k 2>/dev/null; wineserver -w 2>/dev/null || true; }
+end_wine
 for exe in build/win64/tests/*/*_tests.exe build/win32/tests/*/*_tests.exe; do
   [ -e "$exe" ] || continue
   echo "-- $exe"
   bash scripts/with-tray.sh wine "$exe" --gtest_brief=1 > "$log_dir/wine.log" 2>&1
   status=$?
+  end_wine
   tail -n 40 "$log_dir/wine.log" | grep -E '^\[  (PASSED|FAILED) |FAILED|tests? ran' || true
   p=$(grep -Eo '^\[  PASSED  \] [0-9]+' "$log_dir/wine.log" | grep -Eo '[0-9]+$' || echo 0)
   f=$(grep -Eo '^\[  FAILED  \] [0-9]+ tests?, listed below' "$log_dir/wine.log" | grep -Eo '^\[  FAILED  \] [0-9]+' | grep -Eo '[0-9]+$' || echo 0)
@@ -61,7 +65,6 @@ for exe in build/win64/tests/*/*_tests.exe build/win32/tests/*/*_tests.exe; do
     [ "${f:-0}" -gt 0 ] || { failed_total=$(( failed_total + 1 )); tail -n 30 "$log_dir/wine.log"; }
   fi
 done
-wineserver -k 2>/dev/null || true
 
 step "Windows program under Wine (GUI run)"
 # Each check of the run counts as one test; a run that ends without its checks counts as one

@@ -9,6 +9,12 @@
 #include "sim/SimServer.h"
 #include "tools/Zerka2Ctl.h"
 
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <sys/wait.h>
+#endif
+
 namespace zerka {
 namespace {
 
@@ -72,34 +78,64 @@ class Zerka2Ctl : public ::testing::Test {
     return std::string(std::istreambuf_iterator<char>(file), {});
   }
 
-  // The built program itself, with its output captured through the shell.
+  // The built program itself, its standard streams written to files.
   Outcome RunProgram(const std::vector<std::string>& command) {
-    std::string program = ZERKA2CTL_PATH;
-#ifdef _WIN32
-    if (!program.empty() && program[0] == '/') {  // a Linux path seen from Wine
-      for (char& c : program) c = c == '/' ? '\\' : c;
-      program = "Z:" + program;
-    }
-#endif
     const std::string outPath = ::testing::TempDir() + "zerka2ctl-out.txt";
     const std::string errPath = ::testing::TempDir() + "zerka2ctl-err.txt";
-    std::string line = "\"" + program + "\"";
-    for (const std::string& arg : Args(command)) line += " " + arg;
-    line += " >\"" + outPath + "\" 2>\"" + errPath + "\"";
-#ifdef _WIN32
-    line = "\"" + line + "\"";  // cmd strips one pair of quotes around the whole line
-#endif
     Outcome outcome;
-    const int status = std::system(line.c_str());
-#ifdef _WIN32
-    outcome.exitStatus = status;
-#else
-    outcome.exitStatus = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-#endif
+    outcome.exitStatus = Start(command, outPath, errPath);
     outcome.out = ReadFile(outPath);
     outcome.err = ReadFile(errPath);
     return outcome;
   }
+
+#ifdef _WIN32
+  // Started directly rather than through cmd.exe, whose quoting rules differ between Windows
+  // and Wine.
+  int Start(const std::vector<std::string>& command, const std::string& outPath,
+            const std::string& errPath) {
+    std::string program = ZERKA2CTL_PATH;
+    if (!program.empty() && program[0] == '/') {  // a Linux path seen from Wine
+      for (char& c : program) c = c == '/' ? '\\' : c;
+      program = "Z:" + program;
+    }
+    std::string line = "\"" + program + "\"";
+    for (const std::string& arg : Args(command)) line += " " + arg;
+    SECURITY_ATTRIBUTES inherited{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
+    HANDLE out = CreateFileA(outPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherited,
+                             CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE err = CreateFileA(errPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherited,
+                             CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+    startup.hStdOutput = out;
+    startup.hStdError = err;
+    PROCESS_INFORMATION process{};
+    DWORD exitCode = static_cast<DWORD>(-1);
+    if (CreateProcessA(nullptr, line.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup,
+                       &process)) {
+      if (WaitForSingleObject(process.hProcess, 30000) == WAIT_OBJECT_0) {
+        GetExitCodeProcess(process.hProcess, &exitCode);
+      }
+      CloseHandle(process.hThread);
+      CloseHandle(process.hProcess);
+    }
+    CloseHandle(out);
+    CloseHandle(err);
+    return static_cast<int>(exitCode);
+  }
+#else
+  int Start(const std::vector<std::string>& command, const std::string& outPath,
+            const std::string& errPath) {
+    std::string line = "'" + std::string(ZERKA2CTL_PATH) + "'";
+    for (const std::string& arg : Args(command)) line += " " + arg;
+    line += " >'" + outPath + "' 2>'" + errPath + "'";
+    const int status = std::system(line.c_str());
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  }
+#endif
 
   sim::SimServer sim;
 };
