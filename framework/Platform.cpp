@@ -1,5 +1,7 @@
 #include "framework/Platform.h"
 
+#include <sstream>
+
 #include "base/Exception.h"
 
 namespace zerka {
@@ -18,6 +20,16 @@ IPlatform* SetPlatform(IPlatform* platform) {
   IPlatform* previous = installed;
   installed = platform;
   return previous;
+}
+
+std::vector<std::string> SplitKeyPath(const std::string& path) {
+  std::vector<std::string> parts;
+  std::stringstream stream(path);
+  std::string part;
+  while (std::getline(stream, part, '\\')) {
+    if (!part.empty()) parts.push_back(part);
+  }
+  return parts;
 }
 
 }  // namespace zerka

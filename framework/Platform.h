@@ -129,6 +129,9 @@ enum class TValueType : std::uint32_t {
   MultiString = 7,
 };
 
+// The keys on a settings path ("Software\\Velmarin"), empty parts skipped.
+std::vector<std::string> SplitKeyPath(const std::string& path);
+
 class ISettingsPort {
  public:
   virtual ~ISettingsPort() = default;

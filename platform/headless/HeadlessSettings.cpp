@@ -1,7 +1,6 @@
 #include "platform/headless/HeadlessSettings.h"
 
 #include <cctype>
-#include <sstream>
 
 namespace zerka::headless {
 namespace {
@@ -10,16 +9,6 @@ std::string Fold(const std::string& name) {
   std::string folded = name;
   for (char& c : folded) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
   return folded;
-}
-
-std::vector<std::string> Split(const std::string& path) {
-  std::vector<std::string> parts;
-  std::stringstream stream(path);
-  std::string part;
-  while (std::getline(stream, part, '\\')) {
-    if (!part.empty()) parts.push_back(part);
-  }
-  return parts;
 }
 
 }  // namespace
@@ -34,7 +23,7 @@ THeadlessSettings::~THeadlessSettings() = default;
 
 THeadlessSettings::TKey* THeadlessSettings::Find(TKey* from, const std::string& path, bool create) const {
   TKey* key = from;
-  for (const std::string& part : Split(path)) {
+  for (const std::string& part : SplitKeyPath(path)) {
     const auto found = key->Subkeys.find(Fold(part));
     if (found != key->Subkeys.end()) {
       key = found->second.get();

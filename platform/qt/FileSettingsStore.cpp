@@ -11,7 +11,6 @@
 #include <cstring>
 #include <ctime>
 #include <optional>
-#include <sstream>
 
 #include "base/Latin1.h"
 #include "platform/qt/SettingsFile.h"
@@ -29,16 +28,6 @@ constexpr std::string_view kFileSuffix = ".ini";
 constexpr std::size_t kTempLetters = 6;
 // A temporary file younger than this may belong to a writer that has not locked it yet.
 constexpr std::time_t kLeftoverAgeSeconds = 10;
-
-std::vector<std::string> SplitKeyPath(const std::string& path) {
-  std::vector<std::string> parts;
-  std::stringstream stream(path);
-  std::string part;
-  while (std::getline(stream, part, '\\')) {
-    if (!part.empty()) parts.push_back(part);
-  }
-  return parts;
-}
 
 // A key name that can be a file or folder name of its own.
 bool UsableName(const std::string& name) {
