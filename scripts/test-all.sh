@@ -1,18 +1,65 @@
 #!/usr/bin/env bash
-# Builds every preset and runs every test: natively, with ASan/UBSan, and the Windows
-# builds under Wine. Ends with one line "N passed, N failed" over all suites.
+# Builds every preset and runs every test: natively, with ASan/UBSan, and the Windows builds
+# under Wine. Ends with one line "N passed, M failed, K skipped" over all suites.
+#
+# What this machine cannot run (32-bit programs, network namespaces, a display, a tray host)
+# is found out here, not assumed: each thing not run gets one "SKIP: ..." line with its
+# reason just above the summary and counts as skipped, never as passed and never as failed.
 set -uo pipefail
 cd "$(dirname "$0")/.."
 
 bash scripts/install-deps.sh || exit 1
+source scripts/wine-env.sh
 
 jobs=$(( $(nproc) < 2 ? 1 : 2 ))
 failed=0
 passed_total=0
 failed_total=0
+skipped_total=0
 log_dir=$(mktemp -d)
+skip_lines="$log_dir/skipped"
+: > "$skip_lines"
 
 step() { printf '\n== %s\n' "$*"; }
+not_run() {  # not_run WHAT REASON
+  printf 'SKIP: %s (%s)\n' "$1" "$2" >> "$skip_lines"
+  skipped_total=$(( skipped_total + 1 ))
+}
+
+step "what this machine can run"
+display=yes
+if ! timeout 60 xvfb-run -a -s "-screen 0 640x480x24" true > "$log_dir/xvfb.log" 2>&1; then
+  display="no virtual display: Xvfb does not start here ($(tail -n 1 "$log_dir/xvfb.log"))"
+fi
+tray_host=yes
+if [ "$display" != yes ]; then
+  tray_host="no display for a tray host"
+elif ! timeout 60 bash scripts/with-tray.sh bash -c '[ -n "${ZERKA_TRAY_HOST:-}" ]' > /dev/null 2>&1; then
+  tray_host="the tray host (trayer) does not come up on the virtual display"
+fi
+export WINEPREFIX="$log_dir/wineprefix"
+wine64=yes
+if ! timeout 300 bash -c 'source scripts/wine-env.sh && wine_boot'; then
+  wine64="Wine cannot make a prefix with its 64-bit loader"
+  ZERKA_WINE32="no Wine prefix"
+  export ZERKA_WINE32
+else
+  wine32_check
+  wine_end
+fi
+# The black-holed host's test (in ctest) finds this out for itself and skips with the reason.
+netns=yes
+probe_ns=zerka-probe-$$
+if [ "$(id -u)" -ne 0 ]; then
+  netns="network namespaces need root"
+elif ! ip netns add "$probe_ns" 2> "$log_dir/netns.log"; then
+  netns="network namespaces are not permitted here ($(tail -n 1 "$log_dir/netns.log"))"
+else
+  ip netns del "$probe_ns"
+fi
+for capability in display tray_host wine64 ZERKA_WINE32 netns; do
+  printf '%-13s %s\n' "$capability:" "${!capability}"
+done
 
 for preset in linux linux-asan win64 win32; do
   step "build $preset"
@@ -21,13 +68,27 @@ for preset in linux linux-asan win64 win32; do
   cmake --build --preset "$preset" -j "$jobs" || exit 1
 done
 
-count_ctest() {  # reads ctest's summary line
-  local line passed total
+# ctest's summary counts a skipped test among those that did not fail; each one is listed
+# under "The following tests did not run", and its reason is in the test log.
+count_ctest() {  # count_ctest LOG BUILD_DIR
+  local line total failed_here skipped_here=0 name reason
   line=$(grep -E 'tests passed, [0-9]+ tests failed out of' "$1" | tail -n 1)
-  passed=$(sed -E 's/.* ([0-9]+) tests failed out of ([0-9]+).*/\2 \1/' <<<"$line")
-  read -r total failed_here <<<"$passed"
-  passed_total=$(( passed_total + total - failed_here ))
-  failed_total=$(( failed_total + failed_here ))
+  read -r total failed_here < <(sed -E 's/.* ([0-9]+) tests failed out of ([0-9]+).*/\2 \1/' <<<"$line")
+  while read -r name; do
+    [ -n "$name" ] || continue
+    reason=$(awk -v name="$name" '
+      $0 ~ "^[0-9]+/[0-9]+ Test(ing)?: " name "$" { on = 1; next }
+      on && /^<end of output>$/ { exit }
+      on && /^skipped: / { sub(/^skipped: /, ""); print; exit }
+      on && seen { print; exit }
+      on && /: Skipped$/ { seen = 1 }' "$2/Testing/Temporary/LastTest.log")
+    not_run "$name" "${reason:-skipped by the test itself}"
+    skipped_here=$(( skipped_here + 1 ))
+  done < <(sed -n '/The following tests did not run:/,/^$/p' "$1" |
+           sed -nE 's/^[[:space:]]*[0-9]+ - (.*) \((Skipped|Not Run)\)$/\1/p')
+  passed_total=$(( passed_total + ${total:-0} - ${failed_here:-0} - skipped_here ))
+  failed_total=$(( failed_total + ${failed_here:-0} ))
+  [ -n "$line" ] || { failed=1; failed_total=$(( failed_total + 1 )); }
 }
 
 # The fault matrix and the soak run inside ctest; CI keeps the soak short (the full run of
@@ -38,28 +99,56 @@ for preset in linux linux-asan; do
   step "tests $preset"
   ctest --preset "$preset" -j "$jobs" 2>&1 | tee "$log_dir/ctest-$preset.log"
   [ "${PIPESTATUS[0]}" -eq 0 ] || failed=1
-  count_ctest "$log_dir/ctest-$preset.log"
+  count_ctest "$log_dir/ctest-$preset.log" "build/$preset"
 done
 
+# run_checks NAME COMMAND...: a script that prints one "PASS: ", "FAIL: " or "SKIP: " line per
+# check. A script that fails without a failed check counts as one failure.
+run_checks() {
+  local name=$1 status p f
+  shift
+  "$@" 2>&1 | tee "$log_dir/$name.log"
+  status=${PIPESTATUS[0]}
+  p=$(grep -c '^PASS: ' "$log_dir/$name.log")
+  f=$(grep -c '^FAIL: ' "$log_dir/$name.log")
+  passed_total=$(( passed_total + p ))
+  failed_total=$(( failed_total + f ))
+  while IFS= read -r line; do
+    printf '%s\n' "$line" >> "$skip_lines"
+    skipped_total=$(( skipped_total + 1 ))
+  done < <(grep '^SKIP: ' "$log_dir/$name.log")
+  if [ "$status" -ne 0 ]; then
+    failed=1
+    [ "$f" -gt 0 ] || failed_total=$(( failed_total + 1 ))
+  fi
+}
+
 step "Windows tests under Wine"
-export WINEDEBUG=-all
-export WINEPREFIX="$log_dir/wineprefix"
-wineboot -i > /dev/null 2>&1
-# Each test program gets a display of its own; Wine's desktop process must not outlive the
-# display it was started on, so the Wine server is ended after every program.
-end_wine() { wineserver -k 2>/dev/null; wineserver -w 2>/dev/null || true; }
-end_wine
-for exe in build/win64/tests/*/*_tests.exe build/win32/tests/*/*_tests.exe; do
+wine_programs=(build/win64/tests/*/*_tests.exe build/win32/tests/*/*_tests.exe)
+for exe in "${wine_programs[@]}"; do
   [ -e "$exe" ] || continue
+  if [ "$wine64" != yes ]; then not_run "$exe" "$wine64"; continue; fi
+  if [ "$display" != yes ]; then not_run "$exe" "$display"; continue; fi
+  if [ "$(pe_machine "$exe")" = 014c ] && [ "$ZERKA_WINE32" != yes ]; then
+    not_run "$exe" "$ZERKA_WINE32"
+    continue
+  fi
   echo "-- $exe"
-  bash scripts/with-tray.sh wine "$exe" --gtest_brief=1 > "$log_dir/wine.log" 2>&1
+  # Each test program gets a display of its own; Wine's desktop process must not outlive the
+  # display it was started on, so the Wine server is ended after every program.
+  bash scripts/with-tray.sh bash scripts/wine-run.sh "$exe" > "$log_dir/wine.log" 2>&1
   status=$?
-  end_wine
-  tail -n 40 "$log_dir/wine.log" | grep -E '^\[  (PASSED|FAILED) |FAILED|tests? ran' || true
+  wine_end
+  tail -n 40 "$log_dir/wine.log" | grep -E '^\[  (PASSED|FAILED|SKIPPED) |FAILED|tests? ran' || true
   p=$(grep -Eo '^\[  PASSED  \] [0-9]+' "$log_dir/wine.log" | grep -Eo '[0-9]+$' || echo 0)
   f=$(grep -Eo '^\[  FAILED  \] [0-9]+ tests?, listed below' "$log_dir/wine.log" | grep -Eo '^\[  FAILED  \] [0-9]+' | grep -Eo '[0-9]+$' || echo 0)
   passed_total=$(( passed_total + ${p:-0} ))
   failed_total=$(( failed_total + ${f:-0} ))
+  # gtest names each skipped test with its message on the lines before.
+  while read -r test_name; do
+    reason=$(grep -B1 -F "[  SKIPPED ] $test_name" "$log_dir/wine.log" | head -n 1)
+    not_run "$exe: $test_name" "${reason:-skipped by the test itself}"
+  done < <(sed -nE 's/^\[  SKIPPED \] ([A-Za-z0-9_]+\.[A-Za-z0-9_/]+).*/\1/p' "$log_dir/wine.log" | sort -u)
   if [ "$status" -ne 0 ]; then
     failed=1
     [ "${f:-0}" -gt 0 ] || { failed_total=$(( failed_total + 1 )); tail -n 30 "$log_dir/wine.log"; }
@@ -67,17 +156,14 @@ for exe in build/win64/tests/*/*_tests.exe build/win32/tests/*/*_tests.exe; do
 done
 
 step "Windows program under Wine (GUI run)"
-# Each check of the run counts as one test; a run that ends without its checks counts as one
-# failure. Its screenshots stay with the logs so the tree's docs/ is left alone.
-ZERKA_SCREENSHOT_DIR="$log_dir/screenshots" timeout 300 bash scripts/wine-gui-run.sh 2>&1 | tee "$log_dir/wine-gui.log"
-gui_status=${PIPESTATUS[0]}
-p=$(grep -c '^PASS: ' "$log_dir/wine-gui.log")
-f=$(grep -c '^FAIL: ' "$log_dir/wine-gui.log")
-passed_total=$(( passed_total + p ))
-failed_total=$(( failed_total + f ))
-if [ "$gui_status" -ne 0 ]; then
-  failed=1
-  [ "$f" -gt 0 ] || failed_total=$(( failed_total + 1 ))
+# Its screenshots stay with the logs so the tree's docs/ is left alone.
+if [ "$wine64" != yes ]; then
+  not_run "the Windows program under Wine" "$wine64"
+elif [ "$tray_host" != yes ]; then
+  not_run "the Windows program under Wine" "$tray_host"
+else
+  run_checks wine-gui env ZERKA_SCREENSHOT_DIR="$log_dir/screenshots" \
+    timeout 300 bash scripts/wine-gui-run.sh
 fi
 
 step "fuzz smoke"
@@ -94,5 +180,6 @@ if [ "$fuzz_status" -ne 0 ]; then
 fi
 
 echo
-echo "${passed_total} passed, ${failed_total} failed"
+cat "$skip_lines"
+echo "${passed_total} passed, ${failed_total} failed, ${skipped_total} skipped"
 exit $failed

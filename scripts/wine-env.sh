@@ -10,11 +10,13 @@
 #   run_wine EXE ARGS...     either, chosen by the program's PE header
 #   wine_boot                makes or updates $WINEPREFIX
 #   wine_end                 ends the Wine server of $WINEPREFIX and waits until it is gone
+#   $ZERKA_WINESERVER        the Wine server itself (-p keeps it running between programs)
 #   wine32_check             sets ZERKA_WINE32 to "yes", or to the reason why 32-bit programs
 #                            cannot run here; exported, so scripts started later ask only once
 
 ZERKA_WINE64_LOADER=/usr/lib/wine/wine64
 ZERKA_WINE32_LOADER=/usr/lib/wine/wine
+ZERKA_WINESERVER=/usr/lib/wine/wineserver64
 export WINEDEBUG="${WINEDEBUG:--all}"
 
 run_wine64() { WINELOADER="$ZERKA_WINE64_LOADER" "$ZERKA_WINE64_LOADER" "$@"; }
@@ -35,8 +37,8 @@ run_wine() {
 wine_boot() { run_wine64 wineboot -i > /dev/null 2>&1; }
 
 wine_end() {
-  /usr/lib/wine/wineserver64 -k 2> /dev/null
-  /usr/lib/wine/wineserver64 -w 2> /dev/null || true
+  "$ZERKA_WINESERVER" -k 2> /dev/null
+  "$ZERKA_WINESERVER" -w 2> /dev/null || true
 }
 
 # Needs a booted $WINEPREFIX. Tries a tiny 32-bit program rather than trusting the package list.
@@ -46,7 +48,8 @@ wine32_check() {
   if [ ! -x "$ZERKA_WINE32_LOADER" ]; then
     ZERKA_WINE32="Wine's 32-bit loader ($ZERKA_WINE32_LOADER) is not installed"
   elif ! out=$("$ZERKA_WINE32_LOADER" --version 2>&1); then
-    ZERKA_WINE32="this machine cannot run 32-bit programs ($(tail -n 1 <<<"$out"))"
+    out=$(tail -n 1 <<<"$out")
+    ZERKA_WINE32="this machine cannot run 32-bit programs: Wine's 32-bit loader fails with \"${out##*: }\""
   elif ! command -v i686-w64-mingw32-gcc > /dev/null; then
     ZERKA_WINE32="no 32-bit Windows compiler to build the probe program"
   else

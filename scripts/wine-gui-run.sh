@@ -5,7 +5,8 @@
 # program ended through its close question. One "PASS: ..." or "FAIL: ..." line per check;
 # exit status 1 when a check failed.
 #
-# Usage: wine-gui-run.sh [win64|win32 ...]   (default: both; the builds must exist)
+# Usage: wine-gui-run.sh [win64|win32 ...]   (default: both; the builds must exist). A 32-bit
+# build on a machine that cannot run 32-bit programs gets a "SKIP: ..." line with the reason.
 # ZERKA_SCREENSHOT_DIR: where the screenshots go (default docs/); they are taken in the first
 # build's run.
 set -uo pipefail
@@ -14,6 +15,7 @@ cd "$(dirname "$0")/.."
 if [ -z "${ZERKA_WITH_TRAY_DISPLAY:-}" ]; then
   exec bash scripts/with-tray.sh bash scripts/wine-gui-run.sh "$@"
 fi
+source scripts/wine-env.sh
 
 builds=("$@")
 [ "${#builds[@]}" -gt 0 ] || builds=(win64 win32)
@@ -23,7 +25,6 @@ ctl=build/linux/tools/zerka2ctl
 key='HKCU\Software\Velmarin\Zerka 2 Remote 2'
 question='Keine Überwachung des Proxy-Servers nach Beendigung des Programmes!'
 
-export WINEDEBUG=-all
 work=$(mktemp -d)
 export WINEPREFIX="$work/prefix"
 sim_pid=""
@@ -33,7 +34,7 @@ failures=0
 cleanup() {
   [ -n "$app_pid" ] && kill "$app_pid" 2>/dev/null
   [ -n "$sim_pid" ] && kill "$sim_pid" 2>/dev/null
-  wineserver -k 2>/dev/null
+  wine_end
   rm -rf "$work"
 }
 trap cleanup EXIT
@@ -64,7 +65,7 @@ until_true() {
   done
 }
 
-probe() { wine "$probe_exe" "$@"; }
+probe() { run_wine "$probe_exe" "$@"; }
 
 # field NAME: the result field's text as the probe read it last.
 field() { sed -n "s/^field $1: //p" "$work/fields"; }
@@ -116,10 +117,10 @@ stop_sim() {
 }
 
 seed_registry() {
-  wine reg delete "$key" /f > /dev/null 2>&1
+  run_wine64 reg delete "$key" /f > /dev/null 2>&1
   local name value
   while IFS='=' read -r name value; do
-    wine reg add "$key" /v "$name" /t REG_SZ /d "$value" /f > /dev/null 2>&1 || return 1
+    run_wine64 reg add "$key" /v "$name" /t REG_SZ /d "$value" /f > /dev/null 2>&1 || return 1
   done <<EOF
 Proxy Host=127.0.0.1
 Proxy Port=$port
@@ -155,7 +156,7 @@ run_build() {
   check "$build: zerka-sim started" start_sim || return
   check "$build: settings seeded in the registry" seed_registry || { stop_sim; return; }
 
-  wine "$exe" > "$work/app-$build.log" 2>&1 &
+  run_wine "$exe" > "$work/app-$build.log" 2>&1 &
   app_pid=$!
   check "$build: tray icon shown" until_true 30 tray_icon_shown
   check "$build: first polling cycle shows the line not connected" wait_field Status "Nicht verbunden" 30000
@@ -221,13 +222,18 @@ run_build() {
   stop_sim
 }
 
-wineboot -i > /dev/null 2>&1
-wineserver -p
+wine_boot
+wine32_check
+"$ZERKA_WINESERVER" -p
 # Without a window manager Wine draws the frames itself, so screenshots show the title bar.
-wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f > /dev/null 2>&1
+run_wine64 reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f > /dev/null 2>&1
 
 first=1
 for build in "${builds[@]}"; do
+  if [ "$build" = win32 ] && [ "$ZERKA_WINE32" != yes ]; then
+    echo "SKIP: win32: the 32-bit program under Wine ($ZERKA_WINE32)"
+    continue
+  fi
   run_build "$build" "$first"
   first=0
 done

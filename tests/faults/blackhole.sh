@@ -4,11 +4,11 @@
 # so each SYN leaves and vanishes. zerka2ctl and the client under a short bound must give
 # up with 10060 in time. Nothing leaves the two namespaces: the client's has no other link
 # and no default route. Exits 77 (skipped) without the rights to make namespaces.
-#   blackhole.sh ZERKA2CTL FAULT_MATRIX_TESTS
+#   blackhole.sh ZERKA2CTL BLACKHOLE_TESTS
 set -uo pipefail
 
 zerka2ctl=$1
-matrix=$2
+client_tests=$2
 client=zerka-bh-client-$$
 hole=zerka-bh-hole-$$
 far=192.0.2.2
@@ -47,7 +47,7 @@ expected=$'Socket-Fehler # 10060\nZeitüberschreitung bei Verbindung.'
 [ "$status" -eq 2 ]; check "zerka2ctl exits with status 2" $?
 [ "$took_ms" -ge 9500 ] && [ "$took_ms" -le 12000 ]; check "zerka2ctl gives up at its 10 s connect bound" $?
 
-ip netns exec "$client" env ZERKA_BLACKHOLE_HOST="$far" "$matrix" --gtest_filter='BlackHole.*' --gtest_brief=1
+ip netns exec "$client" env ZERKA_BLACKHOLE_HOST="$far" "$client_tests" --gtest_brief=1
 check "the client under a 300 ms connect bound" $?
 
 
