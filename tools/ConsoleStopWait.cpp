@@ -36,6 +36,10 @@ class ConsoleStopWait : public IntervalWait {
   }
 
   bool StopRequestedWithin(std::chrono::milliseconds interval) override {
+    if (!stopEvent) {  // no event to wait on: still keep the interval
+      Sleep(static_cast<DWORD>(interval.count()));
+      return false;
+    }
     return WaitForSingleObject(stopEvent, static_cast<DWORD>(interval.count())) == WAIT_OBJECT_0;
   }
 };

@@ -1,6 +1,14 @@
 #include "tools/StatusPoll.h"
 
+#include "remote/LineStatusText.h"
+
 namespace zerka {
+
+std::string TrayTip(const ServerStatus& status) {
+  return TrayTipText(LineStateText(status.LineState), LockStateText(status.LockState),
+                     FormatDuration(status.SecondsUntilHangup), status.DialupAddress,
+                     FormatDuration(status.OnlineSeconds));
+}
 
 StatusPoller::StatusPoller(const std::string& host, int port) {
   remote_.SetHost(host);

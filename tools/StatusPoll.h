@@ -22,6 +22,9 @@ struct ServerStatus {
   bool operator==(const ServerStatus&) const = default;
 };
 
+// The four lines of the tray tip (CR LF between them).
+std::string TrayTip(const ServerStatus& status);
+
 struct PollResult {
   // Missing when the refresh or the line-state query failed: the window ends its cycle there.
   // After a server message it holds the record cached before.

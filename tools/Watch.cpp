@@ -6,6 +6,7 @@
 #include "remote/LineStatusText.h"
 #include "tools/ConsoleText.h"
 #include "tools/StatusJson.h"
+#include "tools/Zerka2Ctl.h"
 
 namespace zerka {
 namespace {
@@ -39,16 +40,7 @@ class Watcher {
   }
 
   void ShowStatus(const ServerStatus& status) {
-    if (options_.Json) {
-      out_ << StatusJson(status) << '\n' << std::flush;
-    } else {
-      out_ << ConsoleText(TrayTipText(LineStateText(status.LineState),
-                                      LockStateText(status.LockState),
-                                      FormatDuration(status.SecondsUntilHangup),
-                                      status.DialupAddress, FormatDuration(status.OnlineSeconds)))
-           << '\n'
-           << std::flush;
-    }
+    out_ << (options_.Json ? StatusJson(status) : ConsoleText(TrayTip(status))) << '\n' << std::flush;
     shown_ = status;
   }
 
@@ -88,6 +80,8 @@ int Watch(StatusPoller& poller, const WatchOptions& options, IntervalWait& wait,
   Watcher watcher(options, out, err);
   do {
     watcher.Show(poller.Poll());
+    // Nobody reads any more (a closed pipe where the write does not end the program).
+    if (!out) return ExitReported;
   } while (!wait.StopRequestedWithin(options.Interval));
   return 0;
 }

@@ -17,7 +17,7 @@ struct WatchOptions {
   bool Json = false;
 };
 
-// Runs until wait reports a stop; returns the exit status, 0.
+// Runs until wait reports a stop (exit status 0) or standard output fails (2).
 int Watch(StatusPoller& poller, const WatchOptions& options, IntervalWait& wait, std::ostream& out,
           std::ostream& err);
 

@@ -4,7 +4,6 @@
 #include <optional>
 
 #include "base/Latin1.h"
-#include "remote/LineStatusText.h"
 #include "remote/Zerka2Remote.h"
 #include "tools/ConsoleText.h"
 #include "tools/MonitoringCheck.h"
@@ -160,8 +159,8 @@ class Session {
   bool reported_ = false;
 };
 
-// The steps of the monitor's polling cycle: a failure in the refresh or the line-state query
-// ends it before anything is shown, one in the lock-state query does not.
+// The tray tip's four lines, or one JSON object. A failed lock-state query still shows the
+// status as the window does; a JSON reader gets the error object instead.
 int Status(const CommandLine& line, std::ostream& out, std::ostream& err) {
   StatusPoller poller(line.Host, line.Port);
   const PollResult poll = poller.Poll();
@@ -169,11 +168,7 @@ int Status(const CommandLine& line, std::ostream& out, std::ostream& err) {
   if (line.Json) {
     out << (poll.Errors.empty() ? StatusJson(*poll.Status) : ErrorJson(poll.Errors.front())) << '\n';
   } else if (poll.Status) {
-    const ServerStatus& status = *poll.Status;
-    out << ConsoleText(TrayTipText(LineStateText(status.LineState), LockStateText(status.LockState),
-                                   FormatDuration(status.SecondsUntilHangup), status.DialupAddress,
-                                   FormatDuration(status.OnlineSeconds)))
-        << '\n';
+    out << ConsoleText(TrayTip(*poll.Status)) << '\n';
   }
   out << std::flush;
   for (const std::string& error : poll.Errors) err << ConsoleText(error) << '\n';
