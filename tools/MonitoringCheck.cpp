@@ -55,6 +55,17 @@ CheckResult Result(int exitStatus, const std::string& text, const std::string& p
   return {exitStatus, Label(exitStatus) + OneLine(text) + performance};
 }
 
+// Bounds the stream exchange so that it and the two datagram queries after it end within the
+// check's time-out.
+void BoundPollForCheck(TZerka2Remote& remote, std::int32_t timeoutSeconds) {
+  const std::int32_t streamMs = timeoutSeconds * 1000 - QueriesReserveMs - StartReserveMs;
+  TNetTCPClient& stream = remote.StreamClient();
+  stream.ConnectTimeout = streamMs;
+  // One deadline for every read, counted from before the connect, so connect and reads
+  // together stay inside the stream's share.
+  stream.SharedReadDeadline = stream.DeadlineAfter(streamMs);
+}
+
 }  // namespace
 
 CheckResult EvaluateCheck(const PollResult& poll, const CheckOptions& options) {
@@ -101,15 +112,6 @@ CheckResult EvaluateCheck(const PollResult& poll, const CheckOptions& options) {
     text += ", Meldung des Servers: " + *poll.ServerMessage;
   }
   return Result(exitStatus, text, performance);
-}
-
-void BoundPollForCheck(TZerka2Remote& remote, std::int32_t timeoutSeconds) {
-  const std::int32_t streamMs = timeoutSeconds * 1000 - QueriesReserveMs - StartReserveMs;
-  TNetTCPClient& stream = remote.StreamClient();
-  stream.ConnectTimeout = streamMs;
-  // One deadline for every read, counted from before the connect, so connect and reads
-  // together stay inside the stream's share.
-  stream.SharedReadDeadline = stream.DeadlineAfter(streamMs);
 }
 
 int RunCheck(const std::string& host, int port, const CheckOptions& options, std::ostream& out) {

@@ -34,10 +34,6 @@ struct CheckResult {
 
 CheckResult EvaluateCheck(const PollResult& poll, const CheckOptions& options);
 
-// Bounds the stream exchange so that it and the two datagram queries after it end within the
-// check's time-out.
-void BoundPollForCheck(TZerka2Remote& remote, std::int32_t timeoutSeconds);
-
 int RunCheck(const std::string& host, int port, const CheckOptions& options, std::ostream& out);
 
 }  // namespace zerka
