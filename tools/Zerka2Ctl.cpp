@@ -4,37 +4,17 @@
 #include <optional>
 
 #include "base/Latin1.h"
-#include "remote/LineStatusText.h"
 #include "remote/Zerka2Remote.h"
+#include "tools/ConsoleText.h"
+#include "tools/MonitoringCheck.h"
+#include "tools/StatusJson.h"
+#include "tools/StatusPoll.h"
+#include "tools/Watch.h"
 
 namespace zerka {
 namespace {
 
 constexpr const char* DefaultHost = "127.0.0.1";
-
-// The system's Latin-1 text for the console: CR LF as a plain line break, and UTF-8 where
-// terminals expect it. A Windows console keeps the bytes of the Western code page.
-std::string ConsoleText(const std::string& latin1) {
-  std::string text;
-  for (std::size_t i = 0; i < latin1.size(); ++i) {
-    if (latin1[i] == '\r' && i + 1 < latin1.size() && latin1[i + 1] == '\n') continue;
-    text += latin1[i];
-  }
-#ifdef _WIN32
-  return text;
-#else
-  return Latin1ToUtf8(text);
-#endif
-}
-
-// A command-line argument as system text: Windows hands them over in the Western code page.
-std::string ArgumentText(const std::string& arg) {
-#ifdef _WIN32
-  return arg;
-#else
-  return Utf8ToLatin1(arg);
-#endif
-}
 
 std::string HelpText() {
   return "Aufruf: zerka2ctl [--host HOST] [--port PORT] BEFEHL [OPTIONEN]\n"
@@ -48,7 +28,7 @@ std::string HelpText() {
          "  --help           zeigt diese Hilfe\n"
          "\n"
          "Befehle:\n"
-         "  status           holt den Leitungsstatus, fragt DFÜ-Status und Sperr-Status ab\n"
+         "  status [--json]  holt den Leitungsstatus, fragt DFÜ-Status und Sperr-Status ab\n"
          "                   und gibt die vier Zeilen des Tray-Tipps aus:\n"
          "                     Status: <DFÜ-Status> (<Sperr-Status>)\n"
          "                     Zeit bis Auflegen: <Stunden:Minuten:Sekunden>\n"
@@ -56,6 +36,33 @@ std::string HelpText() {
          "                     Onlinezeit: <Stunden:Minuten:Sekunden>\n"
          "                   Schlägt das Holen des Leitungsstatus oder die Abfrage des\n"
          "                   DFÜ-Status fehl, wird nichts ausgegeben.\n"
+         "                   Mit --json ein JSON-Objekt in einer Zeile (UTF-8) mit den\n"
+         "                   Schlüsseln connections, line_state, line_text, lock_state,\n"
+         "                   lock_text, seconds_until_hangup, dialup_address und\n"
+         "                   online_seconds; ein Fehler ergibt {\"error\": \"<Meldung>\"}\n"
+         "                   und Exit-Status 2.\n"
+         "  watch [--interval MS] [--json]\n"
+         "                   fragt alle MS Millisekunden ab (Vorgabe: 1000, mindestens 50)\n"
+         "                   und gibt den Status wie status aus: zu Beginn und immer, wenn\n"
+         "                   sich DFÜ-Status oder Sperr-Status ändern; mit --json als\n"
+         "                   JSON-Zeile, auch wenn sich eine Zahl ändert. Ein Fehler wird\n"
+         "                   einmal gemeldet, sein Ende mit \"wieder erreichbar\" und dem\n"
+         "                   Status; die Überwachung läuft weiter. Ctrl+C oder SIGTERM\n"
+         "                   beenden sie nach der laufenden Abfrage mit Exit-Status 0.\n"
+         "  check [--warning-hangup S] [--critical-failed] [--timeout S]\n"
+         "                   prüft den Server für ein Überwachungssystem (Nagios, Icinga,\n"
+         "                   Naemon, Checkmk, Zabbix): eine Zeile mit Leistungsdaten\n"
+         "                     ZERKA OK - <DFÜ-Status>, <Sperr-Status>[, <IP>, online <Zeit>]\n"
+         "                       | connections=<n> online=<s>s hangup=<s>s\n"
+         "                   Exit-Status 0 OK, 1 WARNING (Verbindungsaufbau gescheitert,\n"
+         "                   DFÜ gesperrt, Meldung des Servers; mit --warning-hangup S\n"
+         "                   verbunden und weniger als S Sekunden bis zum Auflegen),\n"
+         "                   2 CRITICAL (keine oder fehlerhafte Antwort; mit\n"
+         "                   --critical-failed auch Verbindungsaufbau gescheitert),\n"
+         "                   3 UNKNOWN (unbekannter Status, fehlerhafter Aufruf).\n"
+         "                   Die Prüfung endet nach höchstens S Sekunden (--timeout,\n"
+         "                   Vorgabe: 5, mindestens 2); die Namensauflösung des Hosts\n"
+         "                   ist davon ausgenommen.\n"
          "  line-state       gibt den DFÜ-Status als Zahl aus: 0 nicht verbunden,\n"
          "                   1 verbunden, 2 Verbindungsaufbau gescheitert, 3 Anwahl,\n"
          "                   4 DFÜ gesperrt; 255 ohne gültige Antwort\n"
@@ -73,27 +80,40 @@ std::string HelpText() {
          "\n"
          "Die Befehle fetch-mail, logout, toggle-lock und stop erwarten keine Antwort.\n"
          "Eine Meldung, die der Server statt des Leitungsstatus schickt, erscheint in der\n"
-         "Standardausgabe.\n"
+         "Standardausgabe (bei --json in der Standardfehlerausgabe); die Zahlen sind dann\n"
+         "die des zuletzt erhaltenen Leitungsstatus.\n"
          "\n"
          "Fehlermeldungen erscheinen in der Standardfehlerausgabe, jede Meldung für sich.\n"
          "\n"
-         "Exit-Status:\n"
+         "Exit-Status (außer check):\n"
          "  0  erledigt (restart: der Server hat den Neustart angenommen)\n"
          "  1  restart: der Neustart wurde nicht angenommen\n"
          "  2  mindestens ein Fehler wurde gemeldet\n"
          "  3  fehlerhafter Aufruf\n"
          "\n"
-         "Die Ausgabe ist UTF-8 (unter Windows die Zeichen der westeuropäischen Codepage).\n"_l1;
+         "Die Ausgabe ist UTF-8 (unter Windows die Zeichen der westeuropäischen Codepage;\n"
+         "JSON ist immer UTF-8).\n"_l1;
 }
 
-std::optional<int> ParsePort(const std::string& text) {
-  int value = 0;
+std::optional<long long> ParseNumber(const std::string& text, long long min, long long max) {
+  long long value = 0;
   const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-  if (error != std::errc() || end != text.data() + text.size() || value < 0 || value > 65535) {
+  if (error != std::errc() || end != text.data() + text.size() || value < min || value > max) {
     return std::nullopt;
   }
   return value;
 }
+
+struct CommandLine {
+  std::string Host = DefaultHost;
+  int Port = TZerka2Remote::DefaultPort;
+  std::string Command;
+  std::string User;
+  std::string Password;
+  bool Json = false;
+  WatchOptions Watching;
+  CheckOptions Checking;
+};
 
 class Session {
  public:
@@ -105,50 +125,32 @@ class Session {
     remote_.SetShowMessage([this](const std::string& Text) { Print(Text); });
   }
 
-  int Run(const std::string& host, int port, const std::string& command,
-          const std::string& user, const std::string& password) {
-    remote_.SetHost(host);
-    remote_.SetPort(port);
+  int Run(const CommandLine& line) {
+    remote_.SetHost(line.Host);
+    remote_.SetPort(line.Port);
     bool restarted = true;
-    if (command == "status") {
-      Status();
-    } else if (command == "line-state") {
+    if (line.Command == "line-state") {
       Print(std::to_string(remote_.GetLineState()));
-    } else if (command == "lock-state") {
+    } else if (line.Command == "lock-state") {
       Print(std::to_string(remote_.GetLockState()));
-    } else if (command == "admin-port") {
+    } else if (line.Command == "admin-port") {
       Print(std::to_string(remote_.GetAdminPort()));
-    } else if (command == "fetch-mail") {
+    } else if (line.Command == "fetch-mail") {
       remote_.FetchMail();
-    } else if (command == "logout") {
+    } else if (line.Command == "logout") {
       remote_.Logout();
-    } else if (command == "toggle-lock") {
+    } else if (line.Command == "toggle-lock") {
       remote_.ToggleDialupLock();
-    } else if (command == "stop") {
+    } else if (line.Command == "stop") {
       remote_.StopServer();
     } else {
-      restarted = remote_.RestartServer(user, password);
+      restarted = remote_.RestartServer(line.User, line.Password);
     }
     if (reported_) return ExitReported;
     return restarted ? 0 : 1;
   }
 
  private:
-  // The steps of the monitor's polling cycle: a failure in the refresh or the line-state query
-  // ends it before anything is shown, one in the lock-state query does not.
-  void Status() {
-    remote_.GetConnections(true);
-    const std::int32_t untilHangup = remote_.GetSecondsUntilHangup(false);
-    const std::int32_t online = remote_.GetOnlineSeconds(false);
-    const std::string address = remote_.GetDialupAddress(false);
-    if (reported_) return;
-    const std::uint8_t lineState = remote_.GetLineState();
-    if (reported_) return;
-    const std::uint8_t lockState = remote_.GetLockState();
-    Print(TrayTipText(LineStateText(lineState), LockStateText(lockState),
-                      FormatDuration(untilHangup), address, FormatDuration(online)));
-  }
-
   void Print(const std::string& latin1) { out_ << ConsoleText(latin1) << '\n' << std::flush; }
 
   std::ostream& out_;
@@ -157,59 +159,139 @@ class Session {
   bool reported_ = false;
 };
 
+// The tray tip's four lines, or one JSON object. A failed lock-state query still shows the
+// status as the window does; a JSON reader gets the error object instead.
+int Status(const CommandLine& line, std::ostream& out, std::ostream& err) {
+  StatusPoller poller(line.Host, line.Port);
+  const PollResult poll = poller.Poll();
+  if (poll.ServerMessage) (line.Json ? err : out) << ConsoleText(*poll.ServerMessage) << '\n';
+  if (line.Json) {
+    out << (poll.Errors.empty() ? StatusJson(*poll.Status) : ErrorJson(poll.Errors.front())) << '\n';
+  } else if (poll.Status) {
+    out << ConsoleText(TrayTip(*poll.Status)) << '\n';
+  }
+  out << std::flush;
+  for (const std::string& error : poll.Errors) err << ConsoleText(error) << '\n';
+  err << std::flush;
+  return poll.Errors.empty() ? 0 : ExitReported;
+}
+
 bool KnownCommand(const std::string& command) {
-  for (const char* known : {"status", "line-state", "lock-state", "admin-port", "fetch-mail",
-                            "logout", "toggle-lock", "stop", "restart"}) {
+  for (const char* known : {"status", "watch", "check", "line-state", "lock-state", "admin-port",
+                            "fetch-mail", "logout", "toggle-lock", "stop", "restart"}) {
     if (command == known) return true;
   }
   return false;
 }
 
-int UsageError(std::ostream& err, const std::string& why) {
+bool TakesValue(const std::string& command, const std::string& option) {
+  if (option == "--host" || option == "--port") return true;
+  if (command == "restart") return option == "--user" || option == "--password";
+  if (command == "watch") return option == "--interval";
+  if (command == "check") return option == "--warning-hangup" || option == "--timeout";
+  return false;
+}
+
+bool IsFlag(const std::string& command, const std::string& option) {
+  if (option == "--json") return command == "status" || command == "watch";
+  return command == "check" && option == "--critical-failed";
+}
+
+// Why the value does not fit the option, or nothing when it was taken.
+std::optional<std::string> TakeValue(CommandLine& line, const std::string& option,
+                                     const std::string& value) {
+  constexpr long long MaxInt32 = 2147483647;
+  if (option == "--host") {
+    line.Host = ArgumentText(value);
+  } else if (option == "--port") {
+    const auto port = ParseNumber(value, 0, 65535);
+    if (!port) return "ungültiger Port: "_l1 + ArgumentText(value);
+    line.Port = static_cast<int>(*port);
+  } else if (option == "--user") {
+    line.User = ArgumentText(value);
+  } else if (option == "--password") {
+    line.Password = ArgumentText(value);
+  } else if (option == "--interval") {
+    const auto interval = ParseNumber(value, MinWatchInterval.count(), MaxInt32);
+    if (!interval) {
+      return "ungültiges Intervall (Millisekunden, mindestens 50): "_l1 + ArgumentText(value);
+    }
+    line.Watching.Interval = std::chrono::milliseconds(*interval);
+  } else if (option == "--warning-hangup") {
+    const auto seconds = ParseNumber(value, 0, MaxInt32);
+    if (!seconds) return "ungültige Sekundenzahl für --warning-hangup: "_l1 + ArgumentText(value);
+    line.Checking.WarningHangupSeconds = static_cast<std::int32_t>(*seconds);
+  } else {
+    // Seconds that still fit the transport's millisecond time-outs.
+    const auto seconds = ParseNumber(value, MinCheckTimeoutSeconds, 2000000);
+    if (!seconds) {
+      return "ungültige Zeitgrenze (Sekunden, mindestens 2): "_l1 + ArgumentText(value);
+    }
+    line.Checking.TimeoutSeconds = static_cast<std::int32_t>(*seconds);
+  }
+  return std::nullopt;
+}
+
+// A monitoring system shows only the plugin's standard output, so a check says it there too.
+int UsageError(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
+               const std::string& why) {
+  for (const std::string& arg : args) {
+    if (arg == "check") {
+      out << ConsoleText("ZERKA UNKNOWN - " + why) << '\n' << std::flush;
+      break;
+    }
+  }
   err << ConsoleText("zerka2ctl: " + why + "\n" +
                      "Aufruf: zerka2ctl [--host HOST] [--port PORT] BEFEHL (--help zeigt die Hilfe)")
       << '\n';
   return ExitUsage;
 }
 
-}  // namespace
-
-int RunZerka2Ctl(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
-  std::string host = DefaultHost;
-  int port = TZerka2Remote::DefaultPort;
-  std::string command;
-  std::string user;
-  std::string password;
+int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
+        IntervalWait* wait) {
+  CommandLine line;
   for (std::size_t i = 0; i < args.size(); ++i) {
     const std::string& arg = args[i];
     if (arg == "--help" || arg == "-h") {
       out << ConsoleText(HelpText());
       return 0;
     }
-    const bool takesValue = arg == "--host" || arg == "--port" ||
-                            (command == "restart" && (arg == "--user" || arg == "--password"));
-    if (takesValue) {
-      if (i + 1 >= args.size()) return UsageError(err, "zu " + arg + " fehlt der Wert");
-      const std::string& value = args[++i];
-      if (arg == "--host") {
-        host = ArgumentText(value);
-      } else if (arg == "--port") {
-        const auto parsed = ParsePort(value);
-        if (!parsed) return UsageError(err, "ungültiger Port: "_l1 + ArgumentText(value));
-        port = *parsed;
-      } else if (arg == "--user") {
-        user = ArgumentText(value);
+    if (TakesValue(line.Command, arg)) {
+      if (i + 1 >= args.size()) return UsageError(args, out, err, "zu " + arg + " fehlt der Wert");
+      if (const auto why = TakeValue(line, arg, args[++i])) return UsageError(args, out, err, *why);
+    } else if (IsFlag(line.Command, arg)) {
+      if (arg == "--json") {
+        line.Json = true;
+        line.Watching.Json = true;
       } else {
-        password = ArgumentText(value);
+        line.Checking.CriticalFailed = true;
       }
-    } else if (command.empty() && KnownCommand(arg)) {
-      command = arg;
+    } else if (line.Command.empty() && KnownCommand(arg)) {
+      line.Command = arg;
     } else {
-      return UsageError(err, "unbekanntes Argument: " + ArgumentText(arg));
+      return UsageError(args, out, err, "unbekanntes Argument: " + ArgumentText(arg));
     }
   }
-  if (command.empty()) return UsageError(err, "kein Befehl angegeben");
-  return Session(out, err).Run(host, port, command, user, password);
+  if (line.Command.empty()) return UsageError(args, out, err, "kein Befehl angegeben");
+  if (line.Command == "status") return Status(line, out, err);
+  if (line.Command == "check") return RunCheck(line.Host, line.Port, line.Checking, out);
+  if (line.Command == "watch") {
+    StatusPoller poller(line.Host, line.Port);
+    if (wait) return Watch(poller, line.Watching, *wait, out, err);
+    return Watch(poller, line.Watching, *MakeConsoleStopWait(), out, err);
+  }
+  return Session(out, err).Run(line);
+}
+
+}  // namespace
+
+int RunZerka2Ctl(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+  return Run(args, out, err, nullptr);
+}
+
+int RunZerka2Ctl(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
+                 IntervalWait& wait) {
+  return Run(args, out, err, &wait);
 }
 
 }  // namespace zerka

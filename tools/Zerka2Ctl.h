@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "tools/IntervalWait.h"
+
 namespace zerka {
 
 // Exit statuses besides 0 (done) and 1 (restart not taken).
@@ -13,5 +15,8 @@ constexpr int ExitUsage = 3;     // the command line was not understood
 
 // Runs one command line (without the program name); returns the exit status.
 int RunZerka2Ctl(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+// The same; watch pauses on wait instead of on the console's stop requests.
+int RunZerka2Ctl(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
+                 IntervalWait& wait);
 
 }  // namespace zerka

@@ -2,8 +2,9 @@
 # A host that swallows every packet: two network namespaces joined by a veth pair, the
 # client's neighbour entry for the far address pointing at a hardware address nobody has,
 # so each SYN leaves and vanishes. zerka2ctl and the client under a short bound must give
-# up with 10060 in time. Nothing leaves the two namespaces: the client's has no other link
-# and no default route. Exits 77 (skipped) without the rights to make namespaces.
+# up with 10060 in time, zerka2ctl check within its 5 s. Nothing leaves the two namespaces:
+# the client's has no other link and no default route. Exits 77 (skipped) without the rights
+# to make namespaces.
 #   blackhole.sh ZERKA2CTL BLACKHOLE_TESTS
 set -uo pipefail
 
@@ -46,6 +47,16 @@ expected=$'Socket-Fehler # 10060\nZeitüberschreitung bei Verbindung.'
 [ "$err" = "$expected" ]; check "zerka2ctl reports 10060 (got: $err)" $?
 [ "$status" -eq 2 ]; check "zerka2ctl exits with status 2" $?
 [ "$took_ms" -ge 9500 ] && [ "$took_ms" -le 12000 ]; check "zerka2ctl gives up at its 10 s connect bound" $?
+
+start=$(date +%s%N)
+line=$(ip netns exec "$client" timeout 60 "$zerka2ctl" --host "$far" check 2> /dev/null)
+status=$?
+took_ms=$(( ($(date +%s%N) - start) / 1000000 ))
+echo "zerka2ctl check against the black hole: exit $status after ${took_ms} ms"
+expected='ZERKA CRITICAL - Socket-Fehler # 10060 Zeitüberschreitung bei Verbindung.'
+[ "$line" = "$expected" ]; check "zerka2ctl check reports CRITICAL with 10060 (got: $line)" $?
+[ "$status" -eq 2 ]; check "zerka2ctl check exits with status 2" $?
+[ "$took_ms" -le 5000 ]; check "zerka2ctl check ends within its 5 s bound" $?
 
 ip netns exec "$client" env ZERKA_BLACKHOLE_HOST="$far" "$client_tests" --gtest_brief=1
 check "the client under a 300 ms connect bound" $?

@@ -1,0 +1,19 @@
+#pragma once
+// zerka2ctl's JSON: one object per line, UTF-8, from the system's Latin-1 texts.
+
+#include <string>
+
+#include "tools/StatusPoll.h"
+
+namespace zerka {
+
+// A Latin-1 text as a JSON string literal, quotes included. Every control character (C0, DEL
+// and C1) is escaped, so the line never breaks and no terminal control reaches a reader.
+std::string JsonString(const std::string& latin1);
+
+// The status with the texts the window shows; keys in a fixed order.
+std::string StatusJson(const ServerStatus& status);
+
+std::string ErrorJson(const std::string& latin1Message);
+
+}  // namespace zerka
