@@ -101,8 +101,9 @@ class RestartElsewhere : public Restart {
  protected:
   std::optional<sim::SimServer> second;
 
-  // False when the second server cannot be had here.
-  bool StartSecond(const std::string& address, std::uint16_t remotePort, std::uint16_t adminPort) {
+  // Why the second server cannot be had here; empty when it runs.
+  std::string StartSecond(const std::string& address, std::uint16_t remotePort,
+                          std::uint16_t adminPort) {
     sim::ServerOptions options = Options();
     options.bindAddress = address;
     options.remotePort = remotePort;
@@ -110,10 +111,10 @@ class RestartElsewhere : public Restart {
     options.credentials = sim::Credentials{"zweiter", "anders"};
     try {
       second.emplace(options);
-    } catch (const std::runtime_error&) {
-      return false;
+    } catch (const std::runtime_error& e) {
+      return e.what();
     }
-    return true;
+    return {};
   }
 
   void RefusedHereThenRestartedThere(const std::string& host) {
@@ -136,14 +137,15 @@ class RestartElsewhere : public Restart {
 };
 
 TEST_F(RestartElsewhere, AnotherHostWithTheSamePorts) {
-  if (!StartSecond("127.0.0.2", sim.RemotePort(), sim.AdminPort())) {
-    GTEST_SKIP() << "no second loopback address with these ports here";
+  if (const std::string why = StartSecond("127.0.0.2", sim.RemotePort(), sim.AdminPort());
+      !why.empty()) {
+    GTEST_SKIP() << "no second loopback address with these ports here: " << why;
   }
   RefusedHereThenRestartedThere("127.0.0.2");
 }
 
 TEST_F(RestartElsewhere, AnotherPortOnTheSameHost) {
-  ASSERT_TRUE(StartSecond("127.0.0.1", 0, 0));
+  ASSERT_EQ(StartSecond("127.0.0.1", 0, 0), "");
   RefusedHereThenRestartedThere("127.0.0.1");
 }
 
