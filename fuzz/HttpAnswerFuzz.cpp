@@ -24,6 +24,10 @@ void Request(TNetHTTP& http, const std::string& method) {
   try {
     http.PerformRequest(method, "http://127.0.0.1:2506/zerka-admin/admin/?Restart=true", body);
     Expect(http.StatusCode / 100 == 2 && http.ResponseInfo.Location.empty(), "only a success comes back");
+    const std::int64_t announced = http.ResponseInfo.ContentLength;
+    Expect(method == "HEAD" || http.StatusCode == 204 || announced <= 0 ||
+               body.Size() == static_cast<std::size_t>(announced),
+           "a success carries its whole counted body");
   } catch (const Exception&) {
   }
   Expect(body.Size() <= http.MaxStreamBytes, "a body stays below the size ceiling");

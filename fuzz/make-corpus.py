@@ -86,6 +86,8 @@ http_answer = {
                                   "Content-Range: bytes 0-1/2\r\nContent-Length: 2\r\n\r\nab"),
     "interim": http(0, 0, "HTTP/1.1 100 Continue\r\n\r\nHTTP/1.1 200 OK\r\n\r\n"),
     "status_not_a_number": http(0, 0, "HTTP/1.1 abc OK\r\n\r\n"),
+    "cut_in_head": http(0, 0, "HTTP/1.1 200 OK\r\nContent-Length: 100\r\nX-Foo: ba"),
+    "cut_in_body": http(2, 0, "HTTP/1.1 200 OK\r\nContent-Length: 100\r\n\r\nonly a part"),
 }
 
 header_list = {

@@ -151,15 +151,21 @@ void TNetHTTP::PerformRequest(const std::string& method, const std::string& url,
 
 void TNetHTTP::ChooseConnection(const TNetUrlParts& url) {
   const int urlPort = url.Port.empty() ? -1 : StrToIntDef(url.Port, -1);
+  // A URL with a host but without a port always counts as another port: it means 80.
+  const bool portless = !url.Host.empty() && urlPort == -1;
   if (url.Host.empty()) {
     // A URL without a host (a relative redirect) stays with the server at hand.
-    if (urlPort != -1 && urlPort != Port && IsOpen()) CloseConnection();
     if (urlPort != -1) Port = urlPort;
   } else {
-    // A URL without a port always counts as another port: it means 80.
-    if ((!SameTextIgnoringCase(url.Host, Host) || urlPort != Port) && IsOpen()) CloseConnection();
     Host = url.Host;
-    Port = urlPort == -1 ? 80 : urlPort;
+    Port = portless ? 80 : urlPort;
+  }
+  // A kept connection is compared with where it really leads, not with Host and Port, which
+  // the caller may have pointed at another server before this request; the request and its
+  // credentials must not go to the old one.
+  if (IsOpen() && (portless || !SameTextIgnoringCase(Host, ConnectedHost()) ||
+                   Port != ConnectedPort())) {
+    CloseConnection();
   }
   HostHeaderValue = Host + ":" + std::to_string(Port);
 }
@@ -214,8 +220,17 @@ bool TNetHTTP::ReceiveAnswer(const std::string& method, TNetMemoryStream& stream
   return serverIs1_0;
 }
 
+std::string TNetHTTP::ReceiveAnswerLine() {
+  for (;;) {
+    if (auto line = ReceiveTerminatedLine("", TimeoutInfinite)) return *line;
+    // A close before the line ends cuts the answer short; it is no empty line ending the
+    // headers and no end of a chunk.
+    if (!IsOpen()) throw ENetConnClosedGracefully();
+  }
+}
+
 bool TNetHTTP::ReceiveStatusLine() {
-  const std::string line = ReceiveLine("", TimeoutInfinite);
+  const std::string line = ReceiveAnswerLine();
   const bool serverIs1_0 = line.size() >= 8 && SameTextIgnoringCase(line.substr(5, 3), "1.0");
   const auto blank = line.find(' ');
   StatusText = blank == std::string::npos ? std::string() : line.substr(blank + 1);
@@ -225,7 +240,7 @@ bool TNetHTTP::ReceiveStatusLine() {
 
 void TNetHTTP::ReceiveHeaderLines(TNetHeaderList& lines) {
   for (;;) {
-    std::string line = ReceiveLine("", TimeoutInfinite);
+    std::string line = ReceiveAnswerLine();
     if (line.empty()) return;
     if (lines.Count() >= MaxHeaderLines) {
       throw ENetProtocolLimitError("Der Server sendet zu viele Kopfzeilen.");
@@ -311,7 +326,7 @@ void TNetHTTP::ReadBody(const std::string& method, TNetMemoryStream& stream) {
 void TNetHTTP::ReadChunkedBody(TNetMemoryStream& stream) {
   std::uint64_t total = 0;
   for (;;) {
-    const std::string line = ReceiveLine("", TimeoutInfinite);
+    const std::string line = ReceiveAnswerLine();
     const std::string sizeText = line.substr(0, line.find_first_of(" \t;"));
     const std::uint64_t size = ChunkSize(sizeText).value_or(0);
     if (size == 0) break;
@@ -320,7 +335,7 @@ void TNetHTTP::ReadChunkedBody(TNetMemoryStream& stream) {
     }
     ReceiveToStream(stream, static_cast<std::int64_t>(size), false);
     total += size;
-    ReceiveLine("", TimeoutInfinite);
+    ReceiveAnswerLine();
   }
   TNetHeaderList trailer;
   ReceiveHeaderLines(trailer);

@@ -67,6 +67,8 @@ class TNetHTTP : public TNetTCPClient {
   void SendRequestHead(const std::string& method, const std::string& target);
   // Status line, headers and body; true when the server speaks HTTP/1.0.
   bool ReceiveAnswer(const std::string& method, TNetMemoryStream& stream);
+  // One line of the answer; a close before its end raises ENetConnClosedGracefully.
+  std::string ReceiveAnswerLine();
   bool ReceiveStatusLine();
   void ReceiveHeaders();
   void ReadBody(const std::string& method, TNetMemoryStream& stream);

@@ -31,6 +31,8 @@ void TNetTCPClient::OpenConnection() {
     }
     throw;
   }
+  connectedHost_ = Host;
+  connectedPort_ = Port;
   if (OnConnected) OnConnected(this);
 }
 

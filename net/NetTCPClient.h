@@ -18,6 +18,10 @@ class TNetTCPClient : public TNetTCPConnection {
   // Connects to Host:Port, then raises OnConnected. The connect gives up after
   // ConnectTimeout milliseconds with ENetSocketError 10060.
   void OpenConnection();
+  // Host and Port as they were when the open connection was made; Host and Port themselves
+  // may since have been pointed elsewhere.
+  const std::string& ConnectedHost() const { return connectedHost_; }
+  int ConnectedPort() const { return connectedPort_; }
 
   std::string Host;
   int Port = 0;
@@ -26,6 +30,10 @@ class TNetTCPClient : public TNetTCPConnection {
   TNetSocksInfo SocksInfo;
   TNotifyEvent OnConnected;
   std::int32_t ConnectTimeout = 10000;
+
+ private:
+  std::string connectedHost_;
+  int connectedPort_ = 0;
 };
 
 }  // namespace zerka

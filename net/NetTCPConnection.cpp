@@ -60,9 +60,14 @@ int TNetTCPConnection::ReceivePass(bool raiseIfClosed, std::int32_t timeoutMs,
                                    bool timeoutIsError, char* buffer, int size, bool queue) {
   CheckClosed(raiseIfClosed, false);
   if (!IsOpen()) return 0;
-  if (!socket_.WaitReadable(timeoutMs)) {
-    if (timeoutIsError) throw ENetSocketError(WsaTimedOut);
-    return 0;
+  if (!timeoutIsError) {
+    if (!socket_.WaitReadable(timeoutMs)) return 0;
+  } else {
+    // A failed wait (one a signal interrupted) is nothing readable, not the end of the time.
+    const std::int64_t deadline = DeadlineAfter(timeoutMs);
+    while (!socket_.WaitReadable(WaitFor(deadline))) {
+      if (NowMs() >= deadline) throw ENetSocketError(WsaTimedOut);
+    }
   }
   int received = socket_.Receive(buffer, size);
   PeerClosed = received == 0;
@@ -140,6 +145,11 @@ std::int32_t TNetTCPConnection::ReceiveInt32(bool convert) {
 
 std::string TNetTCPConnection::ReceiveLine(const std::string& terminator,
                                            std::int32_t timeoutMs) {
+  return ReceiveTerminatedLine(terminator, timeoutMs).value_or(std::string());
+}
+
+std::optional<std::string> TNetTCPConnection::ReceiveTerminatedLine(const std::string& terminator,
+                                                                   std::int32_t timeoutMs) {
   const std::string term = terminator.empty() ? std::string("\n") : terminator;
   const auto deadline = timeoutMs == TimeoutInfinite ? ReadDeadline() : std::nullopt;
   std::size_t searched = 0;  // the queue before this point holds no terminator
@@ -157,7 +167,7 @@ std::string TNetTCPConnection::ReceiveLine(const std::string& terminator,
     CheckClosed(true, true);
     const int received = timeoutMs == TimeoutInfinite ? FillInputBounded(true, deadline)
                                                       : FillInput(true, timeoutMs);
-    if (received == 0) return std::string();
+    if (received == 0) return std::nullopt;
   }
   if (found > MaxLineLength) throw ENetProtocolLimitError("Der Server sendet eine zu lange Zeile.");
   std::string line = InputQueue.Extract(found + term.size());
@@ -196,6 +206,8 @@ void TNetTCPConnection::ReceiveToStream(TNetMemoryStream& stream, std::int64_t c
       throw ENetProtocolLimitError("Die Antwort des Servers ist zu groß."_l1);
     }
   }
+  // The peer may have closed before this read began, seen by an earlier one.
+  if (!untilClose && remaining > 0) throw ENetConnClosedGracefully();
   if (stream.Size() > stream.Position()) stream.SetSize(stream.Position());
 }
 

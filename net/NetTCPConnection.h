@@ -30,6 +30,10 @@ class TNetTCPConnection : public TNetComponent {
   // A line up to terminator (LF when empty). Lines longer than MaxLineLength raise
   // ENetProtocolLimitError.
   std::string ReceiveLine(const std::string& terminator, std::int32_t timeoutMs);
+  // ReceiveLine that tells a line from a wait that ended (time-out, close) before its
+  // terminator: nothing then, and the bytes stay queued.
+  std::optional<std::string> ReceiveTerminatedLine(const std::string& terminator,
+                                                   std::int32_t timeoutMs);
   void ReceiveToStream(TNetMemoryStream& stream, std::int64_t count, bool untilClose);
   void ProbeClosed(bool raiseIfClosed);
   int FillInput(bool raiseIfClosed, std::int32_t timeoutMs);
@@ -56,12 +60,12 @@ class TNetTCPConnection : public TNetComponent {
  protected:
   // A deadline for a read starting now; empty when reads are unbounded.
   std::optional<std::int64_t> ReadDeadline() const;
-  // FillInput whose wait ends at the deadline with 10060.
+  // FillInput whose wait ends at the deadline with 10060; a failed wait before it is retried.
   int FillInputBounded(bool raiseIfClosed, const std::optional<std::int64_t>& deadline);
 
  private:
   // One wait-and-receive pass into buffer, queued when queue is set. A wait that finds
-  // nothing returns 0, or raises 10060 when timeoutIsError.
+  // nothing returns 0; with timeoutIsError it waits out timeoutMs and then raises 10060.
   int ReceivePass(bool raiseIfClosed, std::int32_t timeoutMs, bool timeoutIsError, char* buffer,
                   int size, bool queue);
   std::int32_t WaitFor(const std::optional<std::int64_t>& deadline) const;

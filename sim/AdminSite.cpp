@@ -143,6 +143,11 @@ HttpAnswer ShapeAnswer(const AdminPage& page, bool keepAlive, const FaultSetting
                      faults.chunkSizeLine + "\r\n" + page.body.substr(0, 16);
       answer.holdOpen = true;
       break;
+    case HttpFault::CutInHead:
+      answer.bytes = HeadLines(StatusLine("HTTP/1.1", page), page) + length + "X-Abgeschn";
+      answer.closeAfter = true;
+      answer.restartAllowed = false;
+      break;
   }
   return answer;
 }

@@ -38,6 +38,7 @@ enum class HttpFault {
   EndlessHeaderLine,  // a header line that never ends (bounded by endlessHeaderBytes)
   HugeContentLength,  // declares hugeContentLength bytes, sends a few, then stays quiet
   ChunkSizeOverflow,  // a chunk size line of chunkSizeLine, a few bytes, then quiet
+  CutInHead,          // the status line and half a header line, then the server closes
 };
 
 struct FaultSettings {

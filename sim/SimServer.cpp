@@ -341,11 +341,19 @@ struct SimServer::Impl {
         if (connection.input.size() > kMaxRequestLine) connection.finished = true;
         return;
       }
-      std::string request = connection.input.substr(0, lf);
+      std::string request = connection.input.substr(0, lf + 1);
       connection.input.erase(0, lf + 1);
-      if (request.ends_with('\r')) request.pop_back();
       ++traffic.streamRequests;
       traffic.lastStreamRequestLine = request;
+      // A request line ends with CR LF; one that ends otherwise is the client's fault, so it is
+      // counted and refused rather than served.
+      if (!request.ends_with("\r\n")) {
+        ++traffic.streamProtocolErrors;
+        Log("Anfragezeile ohne CR LF auf der Datenverbindung, Verbindung geschlossen");
+        connection.finished = true;
+        return;
+      }
+      request.resize(request.size() - 2);
       if (request != "0") {
         Log("Unbekannte Anfrage auf der Datenverbindung, Verbindung geschlossen");
         connection.finished = true;
@@ -392,7 +400,10 @@ struct SimServer::Impl {
       if (Answer(connection, page, parsed->KeepsAlive() && parsed->method == "GET") && page.restarts) {
         line.Restart();
         ++traffic.restarts;
-        Log("Neustart: Leitung zurückgesetzt");
+        // The server goes down for its restart: whatever the answer promised, the connection
+        // ends once the answer is out. A fault that stalls the answer keeps it stalled.
+        if (!connection.holdOpen) connection.closeWhenSent = connection.holdOpen = true;
+        Log("Neustart: Leitung zurückgesetzt, Verbindung geschlossen");
       }
     }
     connection.input.clear();

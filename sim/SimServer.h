@@ -41,7 +41,8 @@ struct Traffic {
   std::uint64_t datagramReplies = 0;     // replies sent (also the faulty ones)
   std::uint64_t streamConnections = 0;
   std::uint64_t streamRequests = 0;
-  std::string lastStreamRequestLine;     // without its line end
+  std::string lastStreamRequestLine;     // byte for byte, with its line end
+  std::uint64_t streamProtocolErrors = 0;  // request lines not ended by CR LF
   std::uint64_t httpConnections = 0;
   std::uint64_t httpRequests = 0;
   std::string lastHttpRequestHead;       // byte for byte, including the blank line

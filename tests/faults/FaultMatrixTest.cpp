@@ -119,6 +119,7 @@ std::vector<FaultCase> Cases() {
       {"ChunkSizeOverflow", Channel::Restart, Http(sim::HttpFault::ChunkSizeOverflow), "", "", 1, ""},
       {"Unauthorized401", Channel::Restart, Http(sim::HttpFault::Always401), "", "", 1, ""},
       {"Redirect302", Channel::Restart, Http(sim::HttpFault::Redirect302), "", "", 1, ""},
+      {"AnswerCutInHead", Channel::Restart, Http(sim::HttpFault::CutInHead), "", "", 1, ""},
   };
 }
 

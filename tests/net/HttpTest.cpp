@@ -282,6 +282,47 @@ TEST_F(HttpTest, ServerClosingBeforeTheAnswerFails) {
   EXPECT_THROW(http.GetPage(UrlOf(peer)), ENetConnClosedGracefully);
 }
 
+TEST_F(HttpTest, AnAnswerCutShortByTheCloseRaisesClosedGracefully) {
+  for (const std::string answer : {
+           "HTTP/1.1 20",
+           "HTTP/1.1 200 OK\r\nContent-Length: 100\r\nX-Foo: ba",
+           "HTTP/1.1 200 OK\r\nContent-Length: 100\r\n\r\nonly a part",
+           "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n5\r\nhel",
+       }) {
+    ScriptedPeer peer({{answer, Then::Close}});
+    try {
+      const std::string body = http.GetPage(UrlOf(peer));
+      ADD_FAILURE() << "status " << http.StatusCode << ", body \"" << body << "\" for " << answer;
+    } catch (const ENetConnClosedGracefully& e) {
+      EXPECT_EQ(e.Message(), "Die Verbindung wurde erfolgreich geschlossen.");
+    } catch (const Exception& e) {
+      ADD_FAILURE() << e.Message() << " for " << answer;
+    }
+    EXPECT_FALSE(http.IsOpen());
+  }
+}
+
+TEST_F(HttpTest, AKeptConnectionServesOnlyTheHostAndPortItWasOpenedTo) {
+  // The caller points Host and Port at the next server before asking for its URL.
+  ScriptedPeer first({{Ok12}, {Ok12}, {Ok12}});
+  ScriptedPeer second({{"HTTP/1.1 200 OK\r\nContent-Length: 6\r\n\r\nsecond"}});
+  http.GetPage(UrlOf(first));
+  http.Port = second.Port();
+  http.Request.Username = "other";
+  EXPECT_EQ(http.GetPage(UrlOf(second)), "second");
+  EXPECT_EQ(first.Requests(1).size(), 1u);
+  EXPECT_TRUE(first.WaitClientClosed(0));
+
+  const std::string port = std::to_string(first.Port());
+  http.GetPage("http://localhost:" + port + "/");
+  http.Host = "127.0.0.1";
+  http.GetPage("http://127.0.0.1:" + port + "/");
+  const auto requests = first.Requests(3);
+  ASSERT_EQ(requests.size(), 3u);
+  EXPECT_EQ(requests[1].Connection, 1);
+  EXPECT_EQ(requests[2].Connection, 2);
+}
+
 TEST_F(HttpTest, SecureChannelsAndProxiesAreRefusedBeforeConnecting) {
   ScriptedPeer peer({});
   try {

@@ -14,6 +14,7 @@ class TRecordingStack final : public TNetStack {
   struct Shared {
     std::vector<TNetWaitLimit> waits;  // the limit of every readiness wait, {-1,-1} for none
     bool failWaits = false;
+    int failNextWaits = 0;  // fails this many waits, then waits for real
     int starts = 0;
   };
 
@@ -44,6 +45,10 @@ class TRecordingStack final : public TNetStack {
   int SelectReadable(TNetSocket s, const TNetWaitLimit* limit) override {
     shared_->waits.push_back(limit ? *limit : TNetWaitLimit{-1, -1});
     if (shared_->failWaits) return -1;
+    if (shared_->failNextWaits > 0) {
+      --shared_->failNextWaits;
+      return -1;
+    }
     return real_->SelectReadable(s, limit);
   }
   int SetOption(TNetSocket s, int level, int option, std::int32_t value) override {

@@ -1,5 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <iterator>
+#include <string>
+#include <utility>
+
 #include "RecordingStack.h"
 #include "base/Latin1.h"
 #include "net/NetExceptions.h"
@@ -8,14 +12,58 @@
 
 namespace zerka {
 
-TEST(SocketErrorText, NumberCrLfAndTheGermanText) {
-  EXPECT_EQ(SocketErrorText(10061), "Socket-Fehler # 10061\r\nVerbindung abgelehnt.");
-  EXPECT_EQ(SocketErrorText(10035), "Socket-Fehler # 10035\r\nDie Operation würde blockieren. "_l1);
-  EXPECT_EQ(SocketErrorText(10066), "Socket-Fehler # 10066\r\nVerzeichnis ist nicht leer");
-  EXPECT_EQ(SocketErrorText(11001), "Socket-Fehler # 11001\r\n");
-  EXPECT_EQ(ENetSocketError(10060).Message(),
-            "Socket-Fehler # 10060\r\nZeitüberschreitung bei Verbindung."_l1);
-  EXPECT_EQ(ENetSocketError(10060).SocketErrorCode, 10060);
+TEST(SocketErrorText, EveryNumberOfTheTableByteForByte) {
+  const std::pair<std::int32_t, std::string> table[] = {
+      {10004, "Unterbrochener Systemaufruf."},
+      {10009, "Falsche Dateinummer."},
+      {10013, "Zugriff verweigert."},
+      {10014, "Falsche Adresse."},
+      {10022, "Ungültiges Argument."_l1},
+      {10024, "Zu viele geöffnete Dateien."_l1},
+      {10035, "Die Operation würde blockieren. "_l1},
+      {10036, "Die Operation wird gerade durchgeführt."_l1},
+      {10037, "Die Operation wird bereits durchgeführt."_l1},
+      {10038, "Socket-Operation auf Nicht-Socket."},
+      {10039, "Zieladresse erforderlich."},
+      {10040, "Die Botschaft ist zu lang."},
+      {10041, "Das Protokoll hat für Socket den falschen Typ."_l1},
+      {10042, "Falsche Protokolloption."},
+      {10043, "Protokoll wird nicht unterstützt."_l1},
+      {10044, "Socket-Typ wird nicht unterstützt."_l1},
+      {10045, "Die Operation wird bei Socket nicht unterstützt."_l1},
+      {10046, "Die Protokollfamilie wird nicht unterstützt."_l1},
+      {10047, "Die Adreßfamilie wird von der Protokollfamilie nicht unterstützt."_l1},
+      {10048, "Die Adresse ist bereits in Gebrauch."},
+      {10049, "Die angeforderte Adresse kann nicht zugewiesen werden."},
+      {10050, "Netzwerk ist ausgefallen."},
+      {10051, "Netzwerk ist nicht erreichbar."},
+      {10052, "Netz hat die Verbindung verloren oder zurückgesetzt."_l1},
+      {10053, "Die Software hat den Abbruch der Verbindung verursacht."},
+      {10054, "Die Verbindung wurde von Peer zurückgesetzt."_l1},
+      {10055, "Es ist kein Pufferplatz verfügbar."_l1},
+      {10056, "Socket ist bereits verbunden."},
+      {10057, "Socket ist nicht verbunden."},
+      {10058, "Nach Schließen des Socket kann weder gesendet noch empfangen werden."_l1},
+      {10059, "Zu viele Referenzen."},
+      {10060, "Zeitüberschreitung bei Verbindung."_l1},
+      {10061, "Verbindung abgelehnt."},
+      {10062, "Zu viele Ebenen von symbolischen Links."},
+      {10063, "Dateiname ist zu lang."},
+      {10064, "Der Host ist ausgefallen."},
+      {10065, "Keine Route zum Host."},
+      {10066, "Verzeichnis ist nicht leer"},
+  };
+  ASSERT_EQ(std::size(table), 38u);
+  for (const auto& [number, text] : table) {
+    EXPECT_EQ(SocketErrorText(number), "Socket-Fehler # " + std::to_string(number) + "\r\n" + text);
+    const ENetSocketError error(number);
+    EXPECT_EQ(error.SocketErrorCode, number);
+    EXPECT_EQ(error.Message(), SocketErrorText(number));
+  }
+  // Numbers outside the table, among them those of a failed name lookup, end with the CR LF.
+  for (const std::int32_t number : {0, 10000, 10003, 10005, 10034, 10067, 11001}) {
+    EXPECT_EQ(SocketErrorText(number), "Socket-Fehler # " + std::to_string(number) + "\r\n");
+  }
 }
 
 TEST(NetExceptions, FixedTextsAsLatin1Bytes) {

@@ -1,10 +1,14 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <memory>
 #include <string>
+#include <vector>
 
+#include "RecordingStack.h"
 #include "ScriptedPeer.h"
 #include "net/NetExceptions.h"
+#include "net/NetSocketLayer.h"
 #include "net/NetTCPClient.h"
 
 namespace zerka {
@@ -192,6 +196,81 @@ TEST_F(TcpClientTest, AnEndlessLineIsRefusedAtTheLimit) {
   Connect(peer);
   EXPECT_THROW(client.ReceiveLine("", TimeoutInfinite), ENetProtocolLimitError);
   EXPECT_LT(client.InputQueue.Size(), 70000u);  // stopped reading early
+}
+
+TEST_F(TcpClientTest, SendingAfterThePeerClosedRaisesClosedGracefullyEvenWithBytesQueued) {
+  ScriptedPeer peer({{"line\r\nqueued", Then::Close}});
+  Connect(peer);
+  ASSERT_TRUE(peer.WaitServerClosed(0));
+  EXPECT_EQ(client.ReceiveLine("", TimeoutInfinite), "line");
+  EXPECT_EQ(client.ReceiveLine("", 2000), "");  // no line end before the close
+  EXPECT_EQ(client.InputQueue.View(), "queued");
+  try {
+    client.SendLine("0");
+    FAIL() << "sent on a closed connection";
+  } catch (const ENetConnClosedGracefully& e) {
+    EXPECT_EQ(e.Message(), "Die Verbindung wurde erfolgreich geschlossen.");
+  }
+}
+
+TEST_F(TcpClientTest, AConnectThatNeverCompletesEndsAtConnectTimeoutWith10060) {
+  // A listener that never accepts: once its backlog is full, the system leaves further
+  // connects unanswered.
+  ScriptedPeer unaccepting({});
+  std::vector<std::unique_ptr<TNetTCPClient>> waiting;
+  for (int attempt = 0; attempt < 32; ++attempt) {
+    auto next = std::make_unique<TNetTCPClient>();
+    next->Host = "127.0.0.1";
+    next->Port = unaccepting.Port();
+    next->ConnectTimeout = 300;
+    const auto start = Clock::now();
+    try {
+      next->OpenConnection();
+    } catch (const ENetSocketError& e) {
+      if (e.SocketErrorCode == 10061) GTEST_SKIP() << "this system refuses at a full backlog";
+      EXPECT_EQ(e.SocketErrorCode, 10060);
+      const auto waited = Clock::now() - start;
+      EXPECT_GE(waited, std::chrono::milliseconds(250));
+      EXPECT_LT(waited, std::chrono::seconds(3));
+      EXPECT_FALSE(next->IsOpen());
+      return;
+    }
+    waiting.push_back(std::move(next));
+  }
+  FAIL() << "every connect completed";
+}
+
+class BoundedReadTest : public ::testing::Test {
+ protected:
+  BoundedReadTest() {
+    SetStackFactory([s = shared] { return std::make_unique<TRecordingStack>(s); });
+  }
+  ~BoundedReadTest() override { SetStackFactory({}); }
+  std::shared_ptr<TRecordingStack::Shared> shared = std::make_shared<TRecordingStack::Shared>();
+};
+
+TEST_F(BoundedReadTest, AFailedWaitIsRetriedUntilTheDeadlineReallyPassed) {
+  ScriptedPeer peer({{Bytes({0, 0, 0, 7})}, {"", Then::Hold}});
+  TNetTCPClient client;
+  client.Host = "127.0.0.1";
+  client.Port = peer.Port();
+  client.ReadTimeout = 2000;
+  client.OpenConnection();
+  SendHead(client);
+  shared->failNextWaits = 1;  // as a signal interrupting the wait would
+  EXPECT_EQ(client.ReceiveInt32(true), 7);
+
+  SendHead(client);
+  client.ReadTimeout = 300;
+  shared->failWaits = true;
+  const auto start = Clock::now();
+  try {
+    client.ReceiveInt32(true);
+    FAIL() << "no exception";
+  } catch (const ENetSocketError& e) {
+    EXPECT_EQ(e.SocketErrorCode, 10060);
+  }
+  EXPECT_GE(Clock::now() - start, std::chrono::milliseconds(290));
 }
 
 }  // namespace zerka

@@ -134,4 +134,16 @@ TEST_F(UdpClientTest, TheSocketSurvivesFailuresAndActiveFalseReleasesIt) {
   EXPECT_EQ(peer.Receive(), "c");
 }
 
+TEST_F(UdpClientTest, ADatagramOverTheIPv4LimitRaisesPackageSizeTooBig) {
+  const std::string largest(65507, 'l');
+  client.SendDatagram(largest.data(), static_cast<int>(largest.size()));
+  const std::string tooLarge(65508, 'x');
+  try {
+    client.SendDatagram(tooLarge.data(), static_cast<int>(tooLarge.size()));
+    FAIL() << "sent";
+  } catch (const ENetPackageSizeTooBig& e) {
+    EXPECT_EQ(e.Message(), "Package-Gr\xF6\xDF" "e zu hoch");
+  }
+}
+
 }  // namespace zerka

@@ -165,4 +165,16 @@ TEST_F(Datagrams, HostAndPortTakeEffectWithTheNextRequest) {
   EXPECT_TRUE(errors.empty());
 }
 
+TEST_F(Datagrams, AFailedCommandClearsItsBusyFlagAndTheNextQueryRuns) {
+  remote.SetHost("no-such-host.invalid");
+  EXPECT_TRUE(remote.FetchMail());
+  ASSERT_EQ(errors.size(), 1u);
+  EXPECT_EQ(errors[0].rfind("Socket-Fehler # ", 0), 0u) << errors[0];
+  EXPECT_FALSE(remote.DatagramBusy());
+  remote.SetHost("127.0.0.1");
+  EXPECT_EQ(remote.GetLineState(), 0);
+  EXPECT_EQ(errors.size(), 1u);
+  EXPECT_EQ(sim.GetTraffic().datagramsByCode[2], 1u);
+}
+
 }  // namespace zerka

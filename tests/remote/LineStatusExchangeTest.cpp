@@ -39,7 +39,8 @@ TEST_F(LineStatus, ARefreshCachesTheRecordAndClosesTheConnection) {
   ExpectFirstRecordCached();
   EXPECT_TRUE(ConnectionClosed());
   EXPECT_FALSE(remote.StreamBusy());
-  EXPECT_EQ(sim.GetTraffic().lastStreamRequestLine, "0");
+  EXPECT_EQ(sim.GetTraffic().lastStreamRequestLine, "0\r\n");
+  EXPECT_EQ(sim.GetTraffic().streamProtocolErrors, 0u);
 
   clock->Advance(10s);
   EXPECT_EQ(remote.GetOnlineSeconds(true), 3610);

@@ -43,14 +43,17 @@ TEST_F(SimAdminTest, BasicAuthenticationGuardsThePages) {
   EXPECT_EQ(server.GetTraffic().httpConnections, 1u);
 }
 
-TEST_F(SimAdminTest, RestartResetsTheLineAndRecordsTheHead) {
+TEST_F(SimAdminTest, RestartResetsTheLineRecordsTheHeadAndEndsTheConnection) {
   server.WithLine([](LineModel& line) {
     line.SetConnections(4);
     line.SetConnected("10.1.2.3", 60s, 60s);
   });
   StreamClient client(server.AdminPort());
   client.Send(kRestartWithCredentials);
-  EXPECT_TRUE(client.ReadHttpAnswer().starts_with("HTTP/1.1 200 OK\r\n"));
+  const std::string answer = client.ReadHttpAnswer();
+  EXPECT_TRUE(answer.starts_with("HTTP/1.1 200 OK\r\n"));
+  EXPECT_EQ(answer.find("Connection:"), std::string::npos);
+  EXPECT_TRUE(client.ClosedByServer());  // the server goes down for its restart
   const LineStatus line = server.Line();
   EXPECT_EQ(line.state, LineState::NotConnected);
   EXPECT_EQ(line.connections, 0);

@@ -86,7 +86,23 @@ TEST_F(SimStreamTest, OtherRequestLinesCloseTheConnection) {
   StreamClient client(server.RemotePort());
   client.Send("1\r\n");
   EXPECT_TRUE(client.ClosedByServer());
-  EXPECT_EQ(server.GetTraffic().lastStreamRequestLine, "1");
+  EXPECT_EQ(server.GetTraffic().lastStreamRequestLine, "1\r\n");
+  EXPECT_EQ(server.GetTraffic().streamProtocolErrors, 0u);
+}
+
+TEST_F(SimStreamTest, ARequestLineWithoutCrIsAProtocolErrorRecordedAsSent) {
+  StreamClient bare(server.RemotePort());
+  bare.Send("0\n");
+  EXPECT_EQ(bare.Read(4, 200ms), "");
+  EXPECT_TRUE(bare.ClosedByServer());
+  Traffic traffic = server.GetTraffic();
+  EXPECT_EQ(traffic.streamProtocolErrors, 1u);
+  EXPECT_EQ(traffic.lastStreamRequestLine, "0\n");
+
+  EXPECT_EQ(Exchange().Read(36).size(), 36u);
+  traffic = server.GetTraffic();
+  EXPECT_EQ(traffic.lastStreamRequestLine, "0\r\n");
+  EXPECT_EQ(traffic.streamProtocolErrors, 1u);
 }
 
 }  // namespace
