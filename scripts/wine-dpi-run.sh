@@ -149,9 +149,8 @@ check_layout() {
         ;;
     esac
   done < <(layout)
-  count=$(grep -cE ': -?[0-9]+ -?[0-9]+ -?[0-9]+ -?[0-9]+$' "$work/layout")
-  # Two arrows controls beside the layout's rows, the client line aside.
-  check "$build at $dpi dpi: no other controls ($count found)" test "$count" -eq "$(($(layout | wc -l) - 1 + 2))"
+  count=$(control_count)
+  check "$build at $dpi dpi: no other controls ($count found)" test "$count" -eq "$(expected_count)"
 }
 
 start_sim() {
@@ -177,7 +176,13 @@ set_dpi() {
     run_wine64 reg add "$key" /v Aktiviert /t REG_SZ /d 1 /f > /dev/null 2>&1
 }
 
-read_layout() { run_wine64 "$probe_exe" layout > "$work/layout" 2> /dev/null; }
+control_count() { grep -cE ': -?[0-9]+ -?[0-9]+ -?[0-9]+ -?[0-9]+$' "$work/layout"; }
+# The layout's rows and the spin fields' two arrow controls, the client line aside.
+expected_count() { echo $(($(layout | wc -l) - 1 + 2)); }
+# Succeeds once the window exists with all of its controls.
+read_layout() {
+  run_wine "$probe_exe" layout > "$work/layout" 2> /dev/null && [ "$(control_count)" -ge "$(expected_count)" ]
+}
 
 # The tray icons Wine has docked into the tray host, one line each: "X Y" of the icon's centre.
 tray_icons() {
@@ -188,7 +193,7 @@ tray_icons() {
     sed -nE 's/.*"explorer\.exe".* ([0-9]+)x([0-9]+)[-+][-0-9]+[-+][-0-9]+ +\+([-0-9]+)\+([-0-9]+).*/\1 \2 \3 \4/p' |
     while read -r w h x y; do echo "$((x + w / 2)) $((y + h / 2))"; done
 }
-window_visible() { [ "$(run_wine64 "$probe_exe" visible 2> /dev/null)" = "visible 1" ]; }
+window_visible() { [ "$(run_wine "$probe_exe" visible 2> /dev/null)" = "visible 1" ]; }
 
 # Opens the window through the tray menu's first item and shoots it.
 shoot_window() {
@@ -196,7 +201,7 @@ shoot_window() {
   read -r x y < <(tray_icons | head -n 1)
   [ -n "${x:-}" ] || { echo "no tray icon"; return 1; }
   xdotool mousemove "$x" "$((y + 8))" click 3
-  menu=$(run_wine64 "$probe_exe" menu 5000 2> /dev/null) || { echo "no tray menu"; return 1; }
+  menu=$(run_wine "$probe_exe" menu 5000 2> /dev/null) || { echo "no tray menu"; return 1; }
   read -r mx my mw mh <<<"$menu"
   xdotool mousemove "$((mx + mw / 3))" "$((my + 12))" click 1
   until_true 10 window_visible || { echo "the window did not show"; return 1; }
