@@ -5,8 +5,20 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 namespace zerka {
+
+// The same picture drawn anew at a larger square size, for screens with more dots per inch.
+struct TIconDrawing {
+  int Side = 0;
+  // As in TIconImage, Side x Side pixels.
+  std::vector<std::uint32_t> Colors;
+  std::vector<bool> Transparent;
+
+  std::uint32_t ColorAt(int x, int y) const { return Colors[static_cast<std::size_t>(y) * Side + x]; }
+  bool TransparentAt(int x, int y) const { return Transparent[static_cast<std::size_t>(y) * Side + x]; }
+};
 
 struct TIconImage {
   static constexpr int kWidth = 16;
@@ -20,6 +32,9 @@ struct TIconImage {
 
   std::uint32_t ColorAt(int x, int y) const { return Colors[y * kWidth + x]; }
   bool TransparentAt(int x, int y) const { return Transparent[y * kWidth + x]; }
+  // Larger drawings of this picture, smallest first; a platform that needs another size picks
+  // from these and the 16x16 pixels above.
+  std::vector<std::shared_ptr<const TIconDrawing>> LargerDrawings;
   friend bool operator==(const TIconImage&, const TIconImage&) = default;
 };
 

@@ -28,6 +28,33 @@
 #include "monitor/pictures/tray6.xpm"
 #include "monitor/pictures/tray7.xpm"
 #include "monitor/pictures/tray8.xpm"
+#include "monitor/pictures/tray0_20.xpm"
+#include "monitor/pictures/tray0_24.xpm"
+#include "monitor/pictures/tray0_32.xpm"
+#include "monitor/pictures/tray1_20.xpm"
+#include "monitor/pictures/tray1_24.xpm"
+#include "monitor/pictures/tray1_32.xpm"
+#include "monitor/pictures/tray2_20.xpm"
+#include "monitor/pictures/tray2_24.xpm"
+#include "monitor/pictures/tray2_32.xpm"
+#include "monitor/pictures/tray3_20.xpm"
+#include "monitor/pictures/tray3_24.xpm"
+#include "monitor/pictures/tray3_32.xpm"
+#include "monitor/pictures/tray4_20.xpm"
+#include "monitor/pictures/tray4_24.xpm"
+#include "monitor/pictures/tray4_32.xpm"
+#include "monitor/pictures/tray5_20.xpm"
+#include "monitor/pictures/tray5_24.xpm"
+#include "monitor/pictures/tray5_32.xpm"
+#include "monitor/pictures/tray6_20.xpm"
+#include "monitor/pictures/tray6_24.xpm"
+#include "monitor/pictures/tray6_32.xpm"
+#include "monitor/pictures/tray7_20.xpm"
+#include "monitor/pictures/tray7_24.xpm"
+#include "monitor/pictures/tray7_32.xpm"
+#include "monitor/pictures/tray8_20.xpm"
+#include "monitor/pictures/tray8_24.xpm"
+#include "monitor/pictures/tray8_32.xpm"
 
 namespace zerka {
 namespace {
@@ -53,6 +80,24 @@ TIconImagePtr ToIconImage(std::span<const char* const> lines, const char* name) 
   return image;
 }
 
+std::shared_ptr<const TIconDrawing> ToDrawing(std::span<const char* const> lines, int side, const char* name) {
+  TPicture picture = ParseSized(lines, side, side, name);
+  auto drawing = std::make_shared<TIconDrawing>();
+  drawing->Side = side;
+  drawing->Colors = std::move(picture.Colors);
+  drawing->Transparent = std::move(picture.Transparent);
+  return drawing;
+}
+
+// A tray picture with its larger drawings for screens of more dots per inch.
+TIconImagePtr TrayPicture(std::span<const char* const> lines16, std::span<const char* const> lines20,
+                          std::span<const char* const> lines24, std::span<const char* const> lines32,
+                          const char* name) {
+  auto image = std::make_shared<TIconImage>(*ToIconImage(lines16, name));
+  image->LargerDrawings = {ToDrawing(lines20, 20, name), ToDrawing(lines24, 24, name), ToDrawing(lines32, 32, name)};
+  return image;
+}
+
 TPicture GlyphWithKeyColor(std::span<const char* const> lines, const char* name) {
   TPicture glyph = ParseSized(lines, kGlyphWidth, kGlyphHeight, name);
   const std::uint32_t key = glyph.ColorAt(0, glyph.Height - 1);
@@ -66,9 +111,15 @@ TPicture GlyphWithKeyColor(std::span<const char* const> lines, const char* name)
 
 const std::vector<TIconImagePtr>& TrayPictures() {
   static const std::vector<TIconImagePtr> pictures = {
-      ToIconImage(tray0_xpm, "tray0"), ToIconImage(tray1_xpm, "tray1"), ToIconImage(tray2_xpm, "tray2"),
-      ToIconImage(tray3_xpm, "tray3"), ToIconImage(tray4_xpm, "tray4"), ToIconImage(tray5_xpm, "tray5"),
-      ToIconImage(tray6_xpm, "tray6"), ToIconImage(tray7_xpm, "tray7"), ToIconImage(tray8_xpm, "tray8"),
+      TrayPicture(tray0_xpm, tray0_20_xpm, tray0_24_xpm, tray0_32_xpm, "tray0"),
+      TrayPicture(tray1_xpm, tray1_20_xpm, tray1_24_xpm, tray1_32_xpm, "tray1"),
+      TrayPicture(tray2_xpm, tray2_20_xpm, tray2_24_xpm, tray2_32_xpm, "tray2"),
+      TrayPicture(tray3_xpm, tray3_20_xpm, tray3_24_xpm, tray3_32_xpm, "tray3"),
+      TrayPicture(tray4_xpm, tray4_20_xpm, tray4_24_xpm, tray4_32_xpm, "tray4"),
+      TrayPicture(tray5_xpm, tray5_20_xpm, tray5_24_xpm, tray5_32_xpm, "tray5"),
+      TrayPicture(tray6_xpm, tray6_20_xpm, tray6_24_xpm, tray6_32_xpm, "tray6"),
+      TrayPicture(tray7_xpm, tray7_20_xpm, tray7_24_xpm, tray7_32_xpm, "tray7"),
+      TrayPicture(tray8_xpm, tray8_20_xpm, tray8_24_xpm, tray8_32_xpm, "tray8"),
   };
   return pictures;
 }

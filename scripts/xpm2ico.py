@@ -1,12 +1,15 @@
 #!/usr/bin/env python3
-"""Builds a Windows .ico from XPM pictures: xpm2ico.py OUT.ico PICTURE.xpm...
+"""Builds a Windows .ico from XPM pictures: xpm2ico.py OUT.ico PICTURE.xpm[@FACTOR]...
 
 Each picture becomes one 32-bit image of the icon (square, at most 256 pixels); "None" pixels
-become transparent. Only the XPM subset our pictures use is read: "c" colours as #RRGGBB or None.
+become transparent. "@FACTOR" enlarges a picture by a whole factor, each pixel a square of
+FACTOR x FACTOR. The 256-pixel image is stored as PNG, as Windows expects of that size. Only
+the XPM subset our pictures use is read: "c" colours as #RRGGBB or None.
 """
 import re
 import struct
 import sys
+import zlib
 
 
 def read_xpm(path):
@@ -41,6 +44,24 @@ def read_xpm(path):
     return width, height, pixels
 
 
+def enlarged(width, height, pixels, factor):
+    rows = [[rgb for rgb in row for _ in range(factor)] for row in pixels]
+    return width * factor, height * factor, [row for row in rows for _ in range(factor)]
+
+
+def png_image(width, height, pixels):
+    def chunk(kind, data):
+        return struct.pack(">I", len(data)) + kind + data + struct.pack(">I", zlib.crc32(kind + data))
+    raw = bytearray()
+    for row in pixels:
+        raw.append(0)
+        for rgb in row:
+            raw += b"\0\0\0\0" if rgb is None else bytes((rgb >> 16 & 0xFF, rgb >> 8 & 0xFF, rgb & 0xFF, 0xFF))
+    header = struct.pack(">IIBBBBB", width, height, 8, 6, 0, 0, 0)
+    return (b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", header) + chunk(b"IDAT", zlib.compress(bytes(raw), 9))
+            + chunk(b"IEND", b""))
+
+
 def icon_image(width, height, pixels):
     header = struct.pack("<IiiHHIIiiII", 40, width, height * 2, 1, 32, 0, 0, 0, 0, 0, 0)
     colour = bytearray()
@@ -63,13 +84,15 @@ def icon_image(width, height, pixels):
 
 def main(argv):
     if len(argv) < 3:
-        sys.exit("usage: xpm2ico.py OUT.ico PICTURE.xpm...")
+        sys.exit("usage: xpm2ico.py OUT.ico PICTURE.xpm[@FACTOR]...")
     images = []
-    for path in argv[2:]:
-        width, height, pixels = read_xpm(path)
+    for argument in argv[2:]:
+        path, _, factor = argument.partition("@")
+        width, height, pixels = enlarged(*read_xpm(path), int(factor or 1))
         if width != height or width > 256:
-            raise ValueError(f"{path}: an icon image must be square and at most 256 pixels")
-        images.append((width, icon_image(width, height, pixels)))
+            raise ValueError(f"{argument}: an icon image must be square and at most 256 pixels")
+        make = png_image if width == 256 else icon_image
+        images.append((width, make(width, height, pixels)))
     offset = 6 + 16 * len(images)
     out = bytearray(struct.pack("<HHH", 0, 1, len(images)))
     for side, data in images:

@@ -1,9 +1,11 @@
 // Controls (the window port's CreateControl):
-//  [x] check box, edit, password edit ('*'), spin edit (edit + up-down, 32-bit range),
+//  [x] check box, edit, password edit ('*'), spin edit (edit + 15-pixel up-down, 32-bit range),
 //      button with picture (owner-drawn glyph and caption, "&" access keys, default and
 //      cancel buttons), label, panel with a lowered outer and raised inner bevel, group box,
 //      status bar in simple mode with exact bounds
 //  [x] "MS Sans Serif" 8 pt on every control
+//  [x] bounds and font scaled to the form's DPI from the 96-dpi layout, again when it
+//      changes; glyphs enlarged by whole factors
 //  [x] tab order: siblings ordered by TabOrder, controls without one take no focus
 #include "platform/win32/Win32Controls.h"
 
@@ -11,8 +13,10 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <map>
 #include <memory>
 
+#include "platform/win32/Win32Dpi.h"
 #include "platform/win32/Win32Icons.h"
 
 namespace zerka::win32 {
@@ -21,6 +25,9 @@ namespace {
 constexpr int kGlyphSize = TIconImage::kWidth;
 constexpr int kGlyphGap = 4;
 constexpr int kFirstControlId = 100;
+constexpr int kFontHeight = -11;
+// The spin field's arrow buttons.
+constexpr int kUpDownWidth = 15;
 
 struct TClassAndStyle {
   const char* ClassName;
@@ -80,8 +87,7 @@ void PlaceInTabOrder(HWND parent, HWND control, int tabOrder) {
 
 HWND CreateUpDown(HWND parent, HWND edit, const TControlDesc& desc) {
   HWND upDown = CreateWindowExA(0, UPDOWN_CLASSA, nullptr,
-                                WS_CHILD | WS_VISIBLE | UDS_SETBUDDYINT | UDS_ALIGNRIGHT |
-                                    UDS_ARROWKEYS | UDS_NOTHOUSANDS,
+                                WS_CHILD | WS_VISIBLE | UDS_SETBUDDYINT | UDS_ARROWKEYS | UDS_NOTHOUSANDS,
                                 0, 0, 0, 0, parent, nullptr, GetModuleHandleA(nullptr), nullptr);
   if (!upDown) return nullptr;
   SendMessageA(upDown, UDM_SETRANGE32, static_cast<WPARAM>(desc.MinValue), desc.MaxValue);
@@ -91,13 +97,60 @@ HWND CreateUpDown(HWND parent, HWND edit, const TControlDesc& desc) {
   return upDown;
 }
 
+int GlyphSide(int dpi) { return kGlyphSize * WholePictureFactor(dpi); }
+
+void MakeGlyph(TWindowRecord& button, int dpi) {
+  if (button.Glyph) DestroyIcon(button.Glyph);
+  button.Glyph = button.Picture ? CreateIconFromImage(*button.Picture, GlyphSide(dpi)) : nullptr;
+}
+
+// A spin field's edit and its arrows share the field's bounds, the arrows at the right end,
+// placed by the platform rather than by the up-down control so that they scale alike.
+void PlaceAtDpi(const TWindowRecord& control, int dpi) {
+  const TRect bounds = ScaleForDpi(control.LayoutBounds, dpi);
+  int editWidth = bounds.Width;
+  if (control.Buddy) {
+    const int arrowsWidth = std::min(ScaleForDpi(kUpDownWidth, dpi), bounds.Width);
+    editWidth -= arrowsWidth;
+    SetWindowPos(control.Buddy, nullptr, bounds.Left + editWidth, bounds.Top, arrowsWidth, bounds.Height,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+  SetWindowPos(control.Window, nullptr, bounds.Left, bounds.Top, editWidth, bounds.Height,
+               SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+BOOL CALLBACK RescaleControl(HWND window, LPARAM dpiParam) {
+  const int dpi = static_cast<int>(dpiParam);
+  const auto record = FindWindowRecord(window);
+  if (!record || (record->Role != TWindowRole::Control && record->Role != TWindowRole::Panel)) return TRUE;
+  PlaceAtDpi(*record, dpi);
+  SendMessageA(window, WM_SETFONT, reinterpret_cast<WPARAM>(DialogFont(dpi)), TRUE);
+  if (record->Kind == TControlKind::Button) MakeGlyph(*record, dpi);
+  if (record->Kind == TControlKind::Label) FitLabelToCaption(window);
+  return TRUE;
+}
+
 }  // namespace
 
-HFONT DialogFont() {
-  static const HFONT font = CreateFontA(-11, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
-                                        OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                                        DEFAULT_PITCH | FF_DONTCARE, "MS Sans Serif");
+HFONT DialogFont(int dpi) {
+  static std::map<int, HFONT> fonts;
+  HFONT& font = fonts[dpi];
+  if (!font) {
+    font = CreateFontA(ScaleForDpi(kFontHeight, dpi), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+                       OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE,
+                       "MS Sans Serif");
+  }
   return font;
+}
+
+int FormDpi(HWND window) {
+  const auto form = FindWindowRecord(GetAncestor(window, GA_ROOT));
+  return form && form->Role == TWindowRole::Form ? form->Dpi : WindowDpi(window);
+}
+
+void RescaleControls(HWND form, int dpi) {
+  SendMessageA(form, WM_SETFONT, reinterpret_cast<WPARAM>(DialogFont(dpi)), FALSE);
+  EnumChildWindows(form, RescaleControl, dpi);
 }
 
 HWND CreateControlWindow(HWND parent, const TControlDesc& desc, TMessageHandler handler) {
@@ -109,15 +162,18 @@ HWND CreateControlWindow(HWND parent, const TControlDesc& desc, TMessageHandler 
   // WM_COMMAND carries 16 bits of id.
   if (nextId > 0xFFFF) nextId = kFirstControlId;
   const int id = nextId++;
-  HWND control = CreateWindowExA(kind.ExStyle, kind.ClassName, desc.Text.c_str(), style, desc.Bounds.Left,
-                                 desc.Bounds.Top, desc.Bounds.Width, desc.Bounds.Height, parent,
+  const int dpi = FormDpi(parent);
+  const TRect bounds = ScaleForDpi(desc.Bounds, dpi);
+  HWND control = CreateWindowExA(kind.ExStyle, kind.ClassName, desc.Text.c_str(), style, bounds.Left, bounds.Top,
+                                 bounds.Width, bounds.Height, parent,
                                  reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
                                  GetModuleHandleA(nullptr), nullptr);
   if (!control) return nullptr;
-  SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(DialogFont()), FALSE);
+  SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(DialogFont(dpi)), FALSE);
 
   auto record = std::make_shared<TWindowRecord>();
   record->Window = control;
+  record->LayoutBounds = desc.Bounds;
   record->Handler = std::move(handler);
   record->Kind = desc.Kind;
   record->Role = desc.Kind == TControlKind::Panel ? TWindowRole::Panel : TWindowRole::Control;
@@ -127,10 +183,12 @@ HWND CreateControlWindow(HWND parent, const TControlDesc& desc, TMessageHandler 
       break;
     case TControlKind::SpinEdit:
       record->Buddy = CreateUpDown(parent, control, desc);
+      PlaceAtDpi(*record, dpi);
       SetWindowTextA(control, desc.Text.c_str());
       break;
     case TControlKind::Button:
-      if (desc.Picture) record->Glyph = CreateIconFromImage(*desc.Picture);
+      record->Picture = desc.Picture;
+      MakeGlyph(*record, dpi);
       break;
     case TControlKind::Label:
       FitLabelToCaption(control);
@@ -172,17 +230,19 @@ void DrawPictureButton(const DRAWITEMSTRUCT& item, const TWindowRecord& button) 
 
   char caption[256] = {};
   GetWindowTextA(button.Window, caption, sizeof caption);
-  HGDIOBJ previousFont = SelectObject(dc, DialogFont());
+  const int dpi = FormDpi(button.Window);
+  const int glyphSide = GlyphSide(dpi);
+  HGDIOBJ previousFont = SelectObject(dc, DialogFont(dpi));
   RECT textSize{0, 0, 0, 0};
   DrawTextA(dc, caption, -1, &textSize, DT_SINGLELINE | DT_CALCRECT);
-  const int glyphWidth = button.Glyph ? kGlyphSize + (caption[0] ? kGlyphGap : 0) : 0;
+  const int glyphWidth = button.Glyph ? glyphSide + (caption[0] ? ScaleForDpi(kGlyphGap, dpi) : 0) : 0;
   const int contentWidth = glyphWidth + (textSize.right - textSize.left);
   const int shift = pushed ? 1 : 0;
   int x = (item.rcItem.left + item.rcItem.right - contentWidth) / 2 + shift;
   const int middle = (item.rcItem.top + item.rcItem.bottom) / 2 + shift;
   if (button.Glyph) {
-    DrawStateA(dc, nullptr, nullptr, reinterpret_cast<LPARAM>(button.Glyph), 0, x, middle - kGlyphSize / 2,
-               kGlyphSize, kGlyphSize, DST_ICON | (disabled ? DSS_DISABLED : DSS_NORMAL));
+    DrawStateA(dc, nullptr, nullptr, reinterpret_cast<LPARAM>(button.Glyph), 0, x, middle - glyphSide / 2,
+               glyphSide, glyphSide, DST_ICON | (disabled ? DSS_DISABLED : DSS_NORMAL));
     x += glyphWidth;
   }
   RECT textRect{x, item.rcItem.top + shift, item.rcItem.right, item.rcItem.bottom + shift};
@@ -222,7 +282,7 @@ void FitLabelToCaption(HWND label) {
   char caption[256] = {};
   const int length = GetWindowTextA(label, caption, sizeof caption);
   HDC dc = GetDC(label);
-  HGDIOBJ previousFont = SelectObject(dc, DialogFont());
+  HGDIOBJ previousFont = SelectObject(dc, DialogFont(FormDpi(label)));
   SIZE extent{0, 0};
   GetTextExtentPoint32A(dc, caption, length, &extent);
   SelectObject(dc, previousFont);

@@ -11,12 +11,17 @@ namespace zerka::win32 {
 // The window property holding a control's tab position (plus one), kept apart from its id.
 inline constexpr const char* kTabOrderProperty = "ZerkaTabOrder";
 
-// The font of every control: "MS Sans Serif", 8 point at 96 dots per inch.
-HFONT DialogFont();
+// The font of every control: "MS Sans Serif", 8 point, at dpi dots per inch.
+HFONT DialogFont(int dpi);
+// The dots per inch of the form a window belongs to.
+int FormDpi(HWND window);
 
 // Creates a control inside parent, subclassed so that its messages reach handler, placed in
-// the tab order among its siblings by desc.TabOrder. nullptr when the system refuses.
+// the tab order among its siblings by desc.TabOrder, its bounds and font scaled to the form's
+// DPI. nullptr when the system refuses.
 HWND CreateControlWindow(HWND parent, const TControlDesc& desc, TMessageHandler handler);
+// Places, sizes and sets the font of every control of a form anew for dpi, from the layout.
+void RescaleControls(HWND form, int dpi);
 
 void DrawPictureButton(const DRAWITEMSTRUCT& item, const TWindowRecord& button);
 // Lets the dialog manager press the focused picture button on Enter.

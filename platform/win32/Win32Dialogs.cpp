@@ -1,11 +1,13 @@
 // Dialog port:
 //  [x] MessageBoxA with the buttons and icon as given; its modal loop keeps dispatching
 //  [x] TrackPopupMenu at a screen position, returning the chosen entry: separators, pictures
-//      as item bitmaps, the default item bold, disabled and checked items
+//      as item bitmaps (enlarged by whole factors on screens of 192 dpi and more), the
+//      default item bold, disabled and checked items
 #include "platform/win32/Win32Dialogs.h"
 
 #include <windows.h>
 
+#include "platform/win32/Win32Dpi.h"
 #include "platform/win32/Win32Icons.h"
 #include "platform/win32/Win32WindowTable.h"
 
@@ -15,7 +17,8 @@ namespace {
 // A popup menu and the bitmaps of its items, released together.
 class TPopupMenu {
  public:
-  explicit TPopupMenu(const std::vector<TPopupEntry>& entries) : menu_(CreatePopupMenu()) {
+  TPopupMenu(const std::vector<TPopupEntry>& entries, int pictureSide)
+      : menu_(CreatePopupMenu()), pictureSide_(pictureSide) {
     if (!menu_) return;
     for (std::size_t index = 0; index < entries.size(); ++index) Append(entries[index], index);
   }
@@ -43,7 +46,7 @@ class TPopupMenu {
     item.fState = (entry.Default ? MFS_DEFAULT : 0u) | (entry.Checked ? MFS_CHECKED : 0u) |
                   (entry.Enabled ? 0u : MFS_DISABLED);
     if (entry.Picture) {
-      if (HBITMAP bitmap = CreateMenuBitmap(*entry.Picture)) {
+      if (HBITMAP bitmap = CreateMenuBitmap(*entry.Picture, pictureSide_)) {
         bitmaps_.push_back(bitmap);
         item.fMask |= MIIM_BITMAP;
         item.hbmpItem = bitmap;
@@ -53,6 +56,7 @@ class TPopupMenu {
   }
 
   HMENU menu_;
+  int pictureSide_;
   std::vector<HBITMAP> bitmaps_;
 };
 
@@ -68,7 +72,8 @@ TModalResult TWin32Dialogs::ShowMessageBox(TWindowHandle owner, const std::strin
 
 int TWin32Dialogs::TrackPopupMenu(const std::vector<TPopupEntry>& entries, TPoint screenPos,
                                   TWindowHandle owner) {
-  const TPopupMenu menu(entries);
+  const int dpi = DpiAtPoint(POINT{screenPos.X, screenPos.Y});
+  const TPopupMenu menu(entries, TIconImage::kWidth * WholePictureFactor(dpi));
   if (!menu.Handle()) return -1;
   HWND ownerWindow = reinterpret_cast<HWND>(owner ? owner : fallbackOwner_());
   const int command = static_cast<int>(::TrackPopupMenu(menu.Handle(),

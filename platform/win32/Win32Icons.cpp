@@ -1,45 +1,97 @@
 // Pictures for the shell, buttons and menus:
-//  [x] HICON from colour data and transparency mask (CreateIconIndirect)
+//  [x] HICON from colour data and transparency mask (CreateIconIndirect), any size
+//  [x] the picture's larger drawings where they exist, else whole-factor enlargement
 //  [x] menu bitmaps on the menu colour (no alpha needed, so every shell draws them alike)
 #include "platform/win32/Win32Icons.h"
 
-#include <array>
-#include <cstdint>
+#include "platform/win32/Win32Dpi.h"
 
 namespace zerka::win32 {
 namespace {
 
-constexpr int kSize = TIconImage::kWidth;
-
-BITMAPINFO TopDownInfo(WORD bitCount) {
+BITMAPINFO TopDownInfo(int width, int height, WORD bitCount) {
   BITMAPINFO info{};
   info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-  info.bmiHeader.biWidth = kSize;
-  info.bmiHeader.biHeight = -TIconImage::kHeight;
+  info.bmiHeader.biWidth = width;
+  info.bmiHeader.biHeight = -height;
   info.bmiHeader.biPlanes = 1;
   info.bmiHeader.biBitCount = bitCount;
   info.bmiHeader.biCompression = BI_RGB;
   return info;
 }
 
+template <typename Picture>
+TPixels CopyPixels(const Picture& picture, int width, int height) {
+  TPixels pixels{width, height, {}, {}};
+  pixels.Colors.assign(picture.Colors.begin(), picture.Colors.end());
+  pixels.Transparent.assign(picture.Transparent.begin(), picture.Transparent.end());
+  return pixels;
+}
+
+TPixels CentredOn(const TPixels& pixels, int side) {
+  if (pixels.Width == side && pixels.Height == side) return pixels;
+  TPixels ground{side, side, std::vector<std::uint32_t>(side * side, 0), std::vector<bool>(side * side, true)};
+  const int left = (side - pixels.Width) / 2;
+  const int top = (side - pixels.Height) / 2;
+  for (int y = 0; y < pixels.Height; ++y) {
+    for (int x = 0; x < pixels.Width; ++x) {
+      const int gx = left + x, gy = top + y;
+      if (gx < 0 || gy < 0 || gx >= side || gy >= side) continue;
+      ground.Colors[gy * side + gx] = pixels.Colors[y * pixels.Width + x];
+      ground.Transparent[gy * side + gx] = pixels.Transparent[y * pixels.Width + x];
+    }
+  }
+  return ground;
+}
+
 }  // namespace
 
-HICON CreateIconFromImage(const TIconImage& image) {
-  BITMAPINFO info = TopDownInfo(32);
+TPixels PixelsOf(const TIconImage& image) { return CopyPixels(image, TIconImage::kWidth, TIconImage::kHeight); }
+
+TPixels PixelsOf(const TIconDrawing& drawing) { return CopyPixels(drawing, drawing.Side, drawing.Side); }
+
+TPixels ScaleNearest(const TPixels& pixels, int factor) {
+  if (factor <= 1) return pixels;
+  const int width = pixels.Width * factor, height = pixels.Height * factor;
+  TPixels scaled{width, height, std::vector<std::uint32_t>(width * height), std::vector<bool>(width * height)};
+  for (int y = 0; y < height; ++y) {
+    for (int x = 0; x < width; ++x) {
+      const int from = (y / factor) * pixels.Width + x / factor;
+      scaled.Colors[y * width + x] = pixels.Colors[from];
+      scaled.Transparent[y * width + x] = pixels.Transparent[from];
+    }
+  }
+  return scaled;
+}
+
+TPixels PixelsAtSide(const TIconImage& image, int side) {
+  std::vector<int> sides{TIconImage::kWidth};
+  for (const auto& drawing : image.LargerDrawings) sides.push_back(drawing ? drawing->Side : 0);
+  const TDrawingChoice choice = ChooseDrawing(sides, side);
+  const TPixels drawn = choice.Index == 0 ? PixelsOf(image) : PixelsOf(*image.LargerDrawings[choice.Index - 1]);
+  const TPixels scaled = ScaleNearest(drawn, choice.Factor);
+  return scaled.Width > side ? scaled : CentredOn(scaled, side);
+}
+
+HICON CreateIconFromPixels(const TPixels& pixels) {
+  const int width = pixels.Width, height = pixels.Height;
+  BITMAPINFO info = TopDownInfo(width, height, 32);
   void* bits = nullptr;
   HBITMAP color = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
   if (!color) return nullptr;
   // Mask rows are whole 16-bit words; a set bit lets the background through.
-  std::array<std::uint8_t, 2 * TIconImage::kHeight> maskBits{};
-  auto* pixels = static_cast<std::uint32_t*>(bits);
-  for (int y = 0; y < TIconImage::kHeight; ++y) {
-    for (int x = 0; x < kSize; ++x) {
-      const bool transparent = image.TransparentAt(x, y);
-      pixels[y * kSize + x] = transparent ? 0 : (0xFF000000u | (image.ColorAt(x, y) & 0xFFFFFFu));
-      if (transparent) maskBits[y * 2 + x / 8] |= static_cast<std::uint8_t>(0x80 >> (x % 8));
+  const int maskStride = (width + 15) / 16 * 2;
+  std::vector<std::uint8_t> maskBits(static_cast<std::size_t>(maskStride) * height);
+  auto* out = static_cast<std::uint32_t*>(bits);
+  for (int y = 0; y < height; ++y) {
+    for (int x = 0; x < width; ++x) {
+      const int i = y * width + x;
+      const bool transparent = pixels.Transparent[i];
+      out[i] = transparent ? 0 : (0xFF000000u | (pixels.Colors[i] & 0xFFFFFFu));
+      if (transparent) maskBits[y * maskStride + x / 8] |= static_cast<std::uint8_t>(0x80 >> (x % 8));
     }
   }
-  HBITMAP mask = CreateBitmap(kSize, TIconImage::kHeight, 1, 1, maskBits.data());
+  HBITMAP mask = CreateBitmap(width, height, 1, 1, maskBits.data());
   HICON icon = nullptr;
   if (mask) {
     ICONINFO iconInfo{};
@@ -53,19 +105,26 @@ HICON CreateIconFromImage(const TIconImage& image) {
   return icon;
 }
 
-HBITMAP CreateMenuBitmap(const TIconImage& image) {
-  BITMAPINFO info = TopDownInfo(24);
+HICON CreateIconFromImage(const TIconImage& image, int side) {
+  return CreateIconFromPixels(PixelsAtSide(image, side));
+}
+
+HBITMAP CreateMenuBitmap(const TPixels& pixels) {
+  const int width = pixels.Width, height = pixels.Height;
+  BITMAPINFO info = TopDownInfo(width, height, 24);
   void* bits = nullptr;
   HBITMAP bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
   if (!bitmap) return nullptr;
   const COLORREF background = GetSysColor(COLOR_MENU);
   const std::uint32_t backgroundRgb =
       (GetRValue(background) << 16) | (GetGValue(background) << 8) | GetBValue(background);
+  const int stride = (width * 3 + 3) / 4 * 4;
   auto* bytes = static_cast<std::uint8_t*>(bits);
-  for (int y = 0; y < TIconImage::kHeight; ++y) {
-    for (int x = 0; x < kSize; ++x) {
-      const std::uint32_t rgb = image.TransparentAt(x, y) ? backgroundRgb : image.ColorAt(x, y);
-      std::uint8_t* pixel = bytes + (y * kSize + x) * 3;  // rows of 48 bytes need no padding
+  for (int y = 0; y < height; ++y) {
+    for (int x = 0; x < width; ++x) {
+      const int i = y * width + x;
+      const std::uint32_t rgb = pixels.Transparent[i] ? backgroundRgb : pixels.Colors[i];
+      std::uint8_t* pixel = bytes + y * stride + x * 3;
       pixel[0] = static_cast<std::uint8_t>(rgb);
       pixel[1] = static_cast<std::uint8_t>(rgb >> 8);
       pixel[2] = static_cast<std::uint8_t>(rgb >> 16);
@@ -73,5 +132,7 @@ HBITMAP CreateMenuBitmap(const TIconImage& image) {
   }
   return bitmap;
 }
+
+HBITMAP CreateMenuBitmap(const TIconImage& image, int side) { return CreateMenuBitmap(PixelsAtSide(image, side)); }
 
 }  // namespace zerka::win32

@@ -2,6 +2,7 @@
 //  [x] one object per port, installed through SetPlatform
 //  [x] a hidden helper window that owns the clipboard's data and menus shown without an owner
 //      while there is no application window
+//  [x] tray pictures given again at their new size when the display's DPI changes
 #include "platform/win32/Win32Platform.h"
 
 #include <windows.h>
@@ -21,8 +22,11 @@ namespace {
 class TWin32Platform final : public IPlatform {
  public:
   TWin32Platform()
-      : dialogs_([this] { return OwnerWindow(); }), shell_([this] { return HelperWindow(); }) {}
+      : dialogs_([this] { return OwnerWindow(); }), shell_([this] { return HelperWindow(); }) {
+    win32::SetDisplayChangeHandler([this] { notifyArea_.RefreshPictureSide(); });
+  }
   ~TWin32Platform() override {
+    win32::SetDisplayChangeHandler(nullptr);
     if (helper_) DestroyWindow(helper_);
   }
   TWin32Platform(const TWin32Platform&) = delete;

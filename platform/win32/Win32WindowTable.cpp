@@ -6,12 +6,15 @@
 //      control's handler as msg::Command with the notification code
 //  [x] owner-drawn picture buttons, panel bevels, group box insides and caption colours,
 //      Enter's default button, Tab order moves
+//  [x] a form's DPI change: the suggested rectangle, its controls rescaled from the layout;
+//      every DPI or display change reported to the display-change handler (tray pictures)
 #include "platform/win32/Win32WindowTable.h"
 
 #include <unordered_map>
 #include <utility>
 
 #include "platform/win32/Win32Controls.h"
+#include "platform/win32/Win32Dpi.h"
 
 namespace zerka::win32 {
 namespace {
@@ -19,6 +22,26 @@ namespace {
 std::unordered_map<HWND, TWindowRecordPtr>& Table() {
   static std::unordered_map<HWND, TWindowRecordPtr> table;
   return table;
+}
+
+std::function<void()>& DisplayChangeHandler() {
+  static std::function<void()> handler;
+  return handler;
+}
+
+bool IsDisplayChange(UINT message) {
+  return message == kDpiChangedMessage || message == WM_DISPLAYCHANGE || message == WM_SETTINGCHANGE;
+}
+
+// A form moved to a monitor of another scale: it takes the rectangle the system suggests and
+// lays its controls out anew from the layout.
+void ChangeFormDpi(TWindowRecord& form, WPARAM wParam, LPARAM lParam) {
+  form.Dpi = LOWORD(wParam);
+  const auto* suggested = reinterpret_cast<const RECT*>(lParam);
+  RescaleControls(form.Window, form.Dpi);
+  SetWindowPos(form.Window, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
+               suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
+  InvalidateRect(form.Window, nullptr, TRUE);
 }
 
 std::exception_ptr& PendingException() {
@@ -146,6 +169,11 @@ LRESULT CALLBACK OwnWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM 
   if (!record) return DefWindowProcA(window, message, wParam, lParam);
   LRESULT result = 0;
   if (RouteToControl(window, message, wParam, lParam, result)) return result;
+  if (IsDisplayChange(message) && DisplayChangeHandler()) DisplayChangeHandler()();
+  if (message == kDpiChangedMessage && record->Role == TWindowRole::Form) {
+    ChangeFormDpi(*record, wParam, lParam);
+    return 0;
+  }
   TMessage handled{message, wParam, lParam, 0};
   if (CallHandler(*record, handled)) {
     result = handled.Result;
@@ -215,6 +243,8 @@ const char* PanelWindowClass() {
   }();
   return name;
 }
+
+void SetDisplayChangeHandler(std::function<void()> handler) { DisplayChangeHandler() = std::move(handler); }
 
 void RethrowHandlerException() {
   if (!PendingException()) return;

@@ -7,10 +7,12 @@
 //  - the common window procedure of the platform's own classes and of subclassed controls
 //  - routing of control notifications (WM_COMMAND, owner-drawn buttons) to the control's handler
 //  - an exception escaping a handler is held and raised again once the dispatch has returned
+//  - a form rescales itself and its controls when its DPI changes
 
 #include <windows.h>
 
 #include <exception>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -29,13 +31,18 @@ struct TWindowRecord {
   TControlKind Kind = TControlKind::Label;
   // Spin fields: the up-down control beside the edit.
   HWND Buddy = nullptr;
-  // Buttons: the picture drawn left of the caption.
+  // Controls: the bounds in the layout's pixels at 96 dpi, scaled to the form's DPI.
+  TRect LayoutBounds;
+  // Buttons: the picture drawn left of the caption, made from Picture at the form's DPI.
   HICON Glyph = nullptr;
+  TIconImagePtr Picture;
   // Status bars: the simple-mode text, which the control cannot hand back.
   std::string StatusText;
   // Forms: the buttons that Enter and Escape press.
   HWND DefaultButton = nullptr;
   HWND CancelButton = nullptr;
+  // Forms: the dots per inch the form and its controls are scaled to.
+  int Dpi = 96;
 };
 
 using TWindowRecordPtr = std::shared_ptr<TWindowRecord>;
@@ -51,6 +58,10 @@ LRESULT CALLBACK ControlWindowProc(HWND window, UINT message, WPARAM wParam, LPA
 // Registers the platform's window classes once; returns the class name for plain windows.
 const char* OwnWindowClass();
 const char* PanelWindowClass();
+
+// Runs whenever one of the platform's top-level windows learns that the screen's DPI or
+// metrics may have changed.
+void SetDisplayChangeHandler(std::function<void()> handler);
 
 // Raises an exception that a handler let escape during the last dispatch, if any.
 void RethrowHandlerException();

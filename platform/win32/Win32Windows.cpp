@@ -2,7 +2,8 @@
 //  [x] the application window: a real, hidden top-level window (it carries the taskbar
 //      button and receives the shell's "TaskbarCreated" broadcast)
 //  [x] forms: CreateWindowExA owned by the application window, single fixed border, system
-//      menu with minimise and close only, client area as given (96 dpi pixels, AdjustWindowRectEx)
+//      menu with minimise and close only, client area as given in 96 dpi pixels and scaled to
+//      the DPI of the monitor it opens on (AdjustWindowRectEx for that DPI)
 //  [x] controls (Win32Controls.cpp); text, check state, focus
 //  [x] ShowWindow / IsWindowVisible / IsIconic: the system sends WM_SHOWWINDOW and WM_SIZE
 //      (SIZE_MINIMIZED, SIZE_RESTORED) to the window's handler before ShowWindow returns
@@ -16,6 +17,7 @@
 #include <memory>
 
 #include "platform/win32/Win32Controls.h"
+#include "platform/win32/Win32Dpi.h"
 #include "platform/win32/Win32WindowTable.h"
 
 namespace zerka::win32 {
@@ -70,13 +72,16 @@ TWindowHandle TWin32Windows::CreateApplicationWindow(const std::string& title, T
 TWindowHandle TWin32Windows::CreateFormWindow(const TFormDesc& desc, TMessageHandler handler) {
   const DWORD style = FormStyle(desc);
   const DWORD exStyle = WS_EX_CONTROLPARENT;
-  RECT outer{0, 0, desc.Bounds.Width, desc.Bounds.Height};
-  AdjustWindowRectEx(&outer, style, FALSE, exStyle);
+  // The position stays where the layout puts it on the screen; only sizes grow with the DPI.
+  const int dpi = DpiAtPoint(POINT{desc.Bounds.Left, desc.Bounds.Top});
+  RECT outer{0, 0, ScaleForDpi(desc.Bounds.Width, dpi), ScaleForDpi(desc.Bounds.Height, dpi)};
+  AdjustWindowRectForDpi(outer, style, exStyle, dpi);
   HWND form = CreateWindowExA(exStyle, OwnWindowClass(), desc.Caption.c_str(), style, desc.Bounds.Left,
                               desc.Bounds.Top, outer.right - outer.left, outer.bottom - outer.top,
                               ToHwnd(ApplicationWindow()), nullptr, GetModuleHandleA(nullptr), nullptr);
   if (!RegisterOwnWindow(form, TWindowRole::Form, std::move(handler))) return 0;
-  SendMessageA(form, WM_SETFONT, reinterpret_cast<WPARAM>(DialogFont()), FALSE);
+  if (auto record = FindWindowRecord(form)) record->Dpi = dpi;
+  SendMessageA(form, WM_SETFONT, reinterpret_cast<WPARAM>(DialogFont(dpi)), FALSE);
   TrimSystemMenu(form, desc);
   return ToHandle(form);
 }

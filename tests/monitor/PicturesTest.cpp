@@ -44,29 +44,30 @@ void ExpectPixel(const TIconImage& image, TPoint at, std::uint32_t expected, int
   EXPECT_EQ(image.ColorAt(at.X, at.Y), expected);
 }
 
+// The state table: the colours of the parts and the overlay of each tray picture.
+struct TRow {
+  std::uint32_t TopLeft, TopLink, TopRight, Bottom, VerticalLink;
+  TPoint Overlay;
+  std::uint32_t OverlayColor;
+};
+const TRow kStateTable[] = {
+    {kBrightGreen, kBrightGreen, kDarkGreen, kCyan, kBlack, kLogoMark, kRed},
+    {kBrightGreen, kNone, kDarkGreen, kDarkBlue, kBlack, kLogoMark, kRed},
+    {kBrightGreen, kBrightGreen, kBrightGreen, kCyan, kBlack, kLogoMark, kRed},
+    {kDarkGreen, kNone, kDarkGreen, kDarkBlue, kBlack, kLogoMark, kRed},
+    {kBrightGreen, kBrightGreen, kYellow, kCyan, kBlack, kLogoMark, kRed},
+    {kBrightGreen, kBrightGreen, kOlive, kCyan, kBlack, kLogoMark, kRed},
+    {kDarkGreen, kRed, kRed, kDarkBlue, kBlack, kTriangle, kYellow},
+    {kRed, kNone, kDarkGreen, kDarkBlue, kRed, kTriangle, kYellow},
+    {kDarkGreen, kBlack, kDarkGreen, kDarkBlue, kBlack, kPadlockBody, kSilver},
+};
 TEST(PicturesTest, TrayPicturesFollowTheStateTable) {
-  struct TRow {
-    std::uint32_t TopLeft, TopLink, TopRight, Bottom, VerticalLink;
-    TPoint Overlay;
-    std::uint32_t OverlayColor;
-  };
-  const TRow table[] = {
-      {kBrightGreen, kBrightGreen, kDarkGreen, kCyan, kBlack, kLogoMark, kRed},
-      {kBrightGreen, kNone, kDarkGreen, kDarkBlue, kBlack, kLogoMark, kRed},
-      {kBrightGreen, kBrightGreen, kBrightGreen, kCyan, kBlack, kLogoMark, kRed},
-      {kDarkGreen, kNone, kDarkGreen, kDarkBlue, kBlack, kLogoMark, kRed},
-      {kBrightGreen, kBrightGreen, kYellow, kCyan, kBlack, kLogoMark, kRed},
-      {kBrightGreen, kBrightGreen, kOlive, kCyan, kBlack, kLogoMark, kRed},
-      {kDarkGreen, kRed, kRed, kDarkBlue, kBlack, kTriangle, kYellow},
-      {kRed, kNone, kDarkGreen, kDarkBlue, kRed, kTriangle, kYellow},
-      {kDarkGreen, kBlack, kDarkGreen, kDarkBlue, kBlack, kPadlockBody, kSilver},
-  };
   const auto& pictures = TrayPictures();
-  ASSERT_EQ(pictures.size(), std::size(table));
+  ASSERT_EQ(pictures.size(), std::size(kStateTable));
   for (std::size_t i = 0; i < pictures.size(); ++i) {
     ASSERT_TRUE(pictures[i]);
     const TIconImage& image = *pictures[i];
-    const TRow& row = table[i];
+    const TRow& row = kStateTable[i];
     const int index = static_cast<int>(i);
     ExpectPixel(image, kTopLeftBox, row.TopLeft, index, "top-left box");
     ExpectPixel(image, kTopLink, row.TopLink, index, "top link");
@@ -103,6 +104,48 @@ TEST(PicturesTest, OverlaysAppearOnlyWhereTheTableSaysSo) {
     EXPECT_FALSE(locked.TransparentAt(at.X, at.Y));
     const std::uint32_t color = locked.ColorAt(at.X, at.Y);
     EXPECT_TRUE(color == kSilver || color == kGrey || color == kWhite) << at.X << "," << at.Y;
+  }
+}
+
+TEST(PicturesTest, LargerTrayDrawingsFollowTheStateTable) {
+  const auto& pictures = TrayPictures();
+  for (std::size_t i = 0; i < pictures.size(); ++i) {
+    const auto& drawings = pictures[i]->LargerDrawings;
+    ASSERT_EQ(drawings.size(), 3u);
+    const TRow& row = kStateTable[i];
+    for (std::size_t d = 0; d < drawings.size(); ++d) {
+      const TIconDrawing& drawing = *drawings[d];
+      const int n = drawing.Side;
+      constexpr int kSides[] = {20, 24, 32};
+      ASSERT_EQ(n, kSides[d]);
+      ASSERT_EQ(drawing.Colors.size(), static_cast<std::size_t>(n * n));
+      SCOPED_TRACE(testing::Message() << "picture " << i << " at " << n);
+      // Boxes of 8, 9 and 12 pixels in the corners; the links through their middles.
+      const int box = n == 20 ? 8 : n == 24 ? 9 : 12;
+      auto expect = [&](int x, int y, std::uint32_t color, const char* part) {
+        SCOPED_TRACE(part);
+        if (color == kNone) {
+          EXPECT_TRUE(drawing.TransparentAt(x, y));
+          return;
+        }
+        EXPECT_FALSE(drawing.TransparentAt(x, y));
+        EXPECT_EQ(drawing.ColorAt(x, y), color);
+      };
+      expect(box / 2, box / 2, row.TopLeft, "top-left box");
+      expect(n - 1 - box / 2, box / 2, row.TopRight, "top-right box");
+      expect(box / 2, n - 1 - box / 2, row.Bottom, "bottom box");
+      expect(box / 2, n / 2, row.VerticalLink, "vertical link");
+      if (i != 8) expect(n / 2, box / 2, row.TopLink, "top link");
+      expect(0, 0, kBlack, "box outline");
+      expect(n / 2, 0, kNone, "background");
+      int overlay = 0;
+      for (int y = n / 2; y < n; ++y) {
+        for (int x = n / 2 - 2; x < n; ++x) {
+          overlay += !drawing.TransparentAt(x, y) && drawing.ColorAt(x, y) == row.OverlayColor;
+        }
+      }
+      EXPECT_GT(overlay, n * n / 32) << "overlay colour";
+    }
   }
 }
 

@@ -3,6 +3,9 @@
 // windows, read their texts, post messages.
 //
 //   zerka-probe fields                    every control of the window, then the six result fields
+//   zerka-probe layout                    "client W H", then "CLASS TEXT: LEFT TOP WIDTH HEIGHT"
+//                                         per control, within its parent's client area (line
+//                                         breaks in a text read as blanks)
 //   zerka-probe wait FIELD TEXT MS        waits until the result field FIELD reads TEXT
 //   zerka-probe visible                   "visible 1" or "visible 0"
 //   zerka-probe menu MS                   waits for an open popup menu, prints "x y width height"
@@ -183,6 +186,24 @@ int CmdFields() {
   return PrintFields(ResultFields(form)) ? 0 : 1;
 }
 
+int CmdLayout() {
+  HWND form = RequireForm();
+  if (!form) return 1;
+  RECT client;
+  GetClientRect(form, &client);
+  std::printf("client %ld %ld\n", client.right, client.bottom);
+  for (HWND child : Descendants(form)) {
+    RECT bounds;
+    GetWindowRect(child, &bounds);
+    MapWindowPoints(nullptr, GetParent(child), reinterpret_cast<POINT*>(&bounds), 2);
+    std::string text = ToUtf8(TextOf(child));
+    std::replace_if(text.begin(), text.end(), [](char c) { return c == '\r' || c == '\n'; }, ' ');
+    std::printf("%s %s: %ld %ld %ld %ld\n", ToUtf8(ClassOf(child)).c_str(), text.c_str(),
+                bounds.left, bounds.top, bounds.right - bounds.left, bounds.bottom - bounds.top);
+  }
+  return 0;
+}
+
 int CmdWait(const std::string& field, const std::string& expected, DWORD timeoutMs) {
   const int index = FieldIndex(field);
   if (index < 0) {
@@ -273,7 +294,7 @@ DWORD Milliseconds(const std::string& text) { return static_cast<DWORD>(std::str
 
 int Usage() {
   std::fprintf(stderr,
-               "usage: zerka-probe fields | wait FIELD TEXT MS | visible | taskbar | minimize | menu MS |\n"
+               "usage: zerka-probe fields | layout | wait FIELD TEXT MS | visible | taskbar | minimize | menu MS |\n"
                "                   close | confirm MS\n");
   return 2;
 }
@@ -289,6 +310,8 @@ int main() {
   int status = 2;
   if (command == "fields" && args.size() == 1) {
     status = CmdFields();
+  } else if (command == "layout" && args.size() == 1) {
+    status = CmdLayout();
   } else if (command == "wait" && args.size() == 4) {
     status = CmdWait(args[1], args[2], Milliseconds(args[3]));
   } else if (command == "visible" && args.size() == 1) {

@@ -1,0 +1,175 @@
+// The window and its pictures at other DPIs: the arithmetic, pictures of other sizes, and a
+// form that moves to a monitor of another scale.
+#include "tests/platform_win32/Win32TestSupport.h"
+
+#include <commctrl.h>
+
+#include <memory>
+
+#include "platform/win32/Win32Dpi.h"
+#include "platform/win32/Win32Icons.h"
+
+namespace zerka {
+namespace {
+
+using win32::ChooseDrawing;
+using win32::ScaleForDpi;
+
+TEST(DpiArithmeticTest, LayoutLengthsScaleAndRoundHalvesAwayFromZero) {
+  EXPECT_EQ(ScaleForDpi(397, 96), 397);
+  EXPECT_EQ(ScaleForDpi(397, 144), 596);  // 595.5
+  EXPECT_EQ(ScaleForDpi(512, 144), 768);
+  EXPECT_EQ(ScaleForDpi(17, 120), 21);  // 21.25
+  EXPECT_EQ(ScaleForDpi(-11, 144), -17);  // the font height, -16.5
+  EXPECT_EQ(ScaleForDpi(25, 192), 50);
+  const TRect scaled = ScaleForDpi(TRect{287, 113, 97, 25}, 144);
+  EXPECT_EQ(scaled.Left, 431);
+  EXPECT_EQ(scaled.Top, 170);
+  EXPECT_EQ(scaled.Width, 146);
+  EXPECT_EQ(scaled.Height, 38);
+}
+
+TEST(DpiArithmeticTest, PicturesGrowByWholeFactorsAndPreferTheirOwnDrawings) {
+  EXPECT_EQ(win32::WholePictureFactor(96), 1);
+  EXPECT_EQ(win32::WholePictureFactor(144), 1);
+  EXPECT_EQ(win32::WholePictureFactor(192), 2);
+  EXPECT_EQ(win32::WholePictureFactor(288), 3);
+  const std::vector<int> drawn{16, 20, 24, 32};
+  struct TCase {
+    int Side;
+    std::size_t Index;
+    int Factor;
+  };
+  for (const TCase& c : {TCase{16, 0, 1}, TCase{20, 1, 1}, TCase{24, 2, 1}, TCase{28, 2, 1}, TCase{32, 3, 1},
+                         TCase{40, 1, 2}, TCase{48, 2, 2}, TCase{64, 3, 2}, TCase{12, 0, 1}}) {
+    const auto choice = ChooseDrawing(drawn, c.Side);
+    EXPECT_EQ(choice.Index, c.Index) << "side " << c.Side;
+    EXPECT_EQ(choice.Factor, c.Factor) << "side " << c.Side;
+  }
+}
+
+// A 16x16 picture with a red top-left pixel on blue, and a 24-pixel drawing in green.
+TIconImage PictureWithA24Drawing() {
+  TIconImage image;
+  image.Colors.fill(0x0000FFu);
+  image.Colors[0] = 0xFF0000u;
+  image.Transparent[TIconImage::kPixels - 1] = true;
+  auto drawing = std::make_shared<TIconDrawing>();
+  drawing->Side = 24;
+  drawing->Colors.assign(24 * 24, 0x00FF00u);
+  drawing->Transparent.assign(24 * 24, false);
+  image.LargerDrawings.push_back(drawing);
+  return image;
+}
+
+TEST(DpiPicturesTest, TheDrawingOfTheSizeAskedForElseWholeFactorsCentred) {
+  const TIconImage image = PictureWithA24Drawing();
+  const win32::TPixels exact = win32::PixelsAtSide(image, 24);
+  ASSERT_EQ(exact.Width, 24);
+  EXPECT_EQ(exact.Colors[0], 0x00FF00u);
+
+  const win32::TPixels doubled = win32::PixelsAtSide(image, 32);
+  ASSERT_EQ(doubled.Width, 32);
+  ASSERT_EQ(doubled.Height, 32);
+  // Nearest neighbour: the red pixel becomes 2x2, the transparent corner too.
+  EXPECT_EQ(doubled.Colors[1 * 32 + 1], 0xFF0000u);
+  EXPECT_EQ(doubled.Colors[2 * 32 + 2], 0x0000FFu);
+  EXPECT_TRUE(doubled.Transparent[30 * 32 + 30]);
+  EXPECT_FALSE(doubled.Transparent[29 * 32 + 29]);
+
+  // 20 pixels from the 16x16 picture: unchanged in the middle, a transparent frame of 2.
+  const win32::TPixels framed = win32::PixelsAtSide(image, 20);
+  ASSERT_EQ(framed.Width, 20);
+  EXPECT_TRUE(framed.Transparent[0]);
+  EXPECT_FALSE(framed.Transparent[2 * 20 + 2]);
+  EXPECT_EQ(framed.Colors[2 * 20 + 2], 0xFF0000u);
+}
+
+TEST(DpiPicturesTest, IconsAreMadeAtTheSideAskedFor) {
+  HICON icon = win32::CreateIconFromImage(PictureWithA24Drawing(), 24);
+  ASSERT_NE(icon, nullptr);
+  ICONINFO info{};
+  ASSERT_TRUE(GetIconInfo(icon, &info));
+  BITMAP color{};
+  GetObjectA(info.hbmColor, sizeof color, &color);
+  EXPECT_EQ(color.bmWidth, 24);
+  EXPECT_EQ(color.bmHeight, 24);
+  DeleteObject(info.hbmColor);
+  DeleteObject(info.hbmMask);
+  DestroyIcon(icon);
+}
+
+RECT BoundsInParent(HWND control) {
+  RECT bounds;
+  GetWindowRect(control, &bounds);
+  MapWindowPoints(nullptr, GetParent(control), reinterpret_cast<POINT*>(&bounds), 2);
+  return bounds;
+}
+
+void ExpectBounds(HWND control, int left, int top, int width, int height) {
+  const RECT bounds = BoundsInParent(control);
+  EXPECT_EQ(bounds.left, left);
+  EXPECT_EQ(bounds.top, top);
+  EXPECT_EQ(bounds.right - bounds.left, width);
+  EXPECT_EQ(bounds.bottom - bounds.top, height);
+}
+
+LONG FontHeight(HWND control) {
+  LOGFONTA font{};
+  GetObjectA(reinterpret_cast<HFONT>(SendMessageA(control, WM_GETFONT, 0, 0)), sizeof font, &font);
+  return font.lfHeight;
+}
+
+class DpiFormTest : public Win32PlatformTest {};
+
+TEST_F(DpiFormTest, AFormOnAMonitorOfAnotherScaleTakesTheSuggestedRectangleAndRescalesItsControls) {
+  if (win32::SystemDpi() != 96) GTEST_SKIP() << "laid out for a 96-dpi screen";
+  TFormDesc formDesc;
+  formDesc.Caption = "Zerka2Remote2Config";
+  formDesc.Bounds = {287, 129, 397, 512};
+  const TWindowHandle form = P().Windows().CreateFormWindow(formDesc, [](TMessage&) { return false; });
+  auto control = [&](TWindowHandle parent, TControlKind kind, TRect bounds) {
+    TControlDesc desc;
+    desc.Kind = kind;
+    desc.Bounds = bounds;
+    desc.MinValue = 1;
+    desc.MaxValue = 65535;
+    desc.Text = kind == TControlKind::SpinEdit ? "1" : "";
+    return reinterpret_cast<HWND>(P().Windows().CreateControl(parent, desc, [](TMessage&) { return false; }));
+  };
+  const HWND panel = control(form, TControlKind::Panel, {32, 32, 249, 249});
+  const HWND port = control(reinterpret_cast<TWindowHandle>(panel), TControlKind::SpinEdit, {32, 72, 121, 22});
+  const HWND ok = control(form, TControlKind::Button, {288, 8, 99, 25});
+  const HWND arrows = FindWindowExA(panel, nullptr, UPDOWN_CLASSA, nullptr);
+  ASSERT_NE(arrows, nullptr);
+  ExpectBounds(port, 32, 72, 106, 22);
+  ExpectBounds(arrows, 138, 72, 15, 22);
+
+  RECT suggested{300, 40, 300 + 640, 40 + 700};
+  SendMessageA(reinterpret_cast<HWND>(form), win32::kDpiChangedMessage, MAKEWPARAM(144, 144),
+               reinterpret_cast<LPARAM>(&suggested));
+  RECT outer;
+  GetWindowRect(reinterpret_cast<HWND>(form), &outer);
+  EXPECT_EQ(outer.left, 300);
+  EXPECT_EQ(outer.top, 40);
+  EXPECT_EQ(outer.right - outer.left, 640);
+  EXPECT_EQ(outer.bottom - outer.top, 700);
+  ExpectBounds(panel, 48, 48, 374, 374);
+  ExpectBounds(port, 48, 108, 182 - 23, 33);
+  ExpectBounds(arrows, 48 + 182 - 23, 108, 23, 33);
+  ExpectBounds(ok, 432, 12, 149, 38);
+  EXPECT_EQ(FontHeight(ok), -17);
+
+  // Back on a 96-dpi monitor everything is as laid out again.
+  suggested = {300, 140, 300 + 420, 140 + 550};
+  SendMessageA(reinterpret_cast<HWND>(form), win32::kDpiChangedMessage, MAKEWPARAM(96, 96),
+               reinterpret_cast<LPARAM>(&suggested));
+  ExpectBounds(port, 32, 72, 106, 22);
+  ExpectBounds(arrows, 138, 72, 15, 22);
+  ExpectBounds(ok, 288, 8, 99, 25);
+  EXPECT_EQ(FontHeight(ok), -11);
+  P().Windows().DestroyWindow(form);
+}
+
+}  // namespace
+}  // namespace zerka
