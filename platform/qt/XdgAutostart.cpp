@@ -35,7 +35,7 @@ std::string ExecArgument(const std::string& argument) {
 std::filesystem::path TXdgAutostart::EntryFile() {
   const char* configHome = std::getenv("XDG_CONFIG_HOME");
   std::filesystem::path folder;
-  // The base directory specification ignores a relative value.
+  // XDG ignores a relative value.
   if (configHome && std::filesystem::path(configHome).is_absolute()) {
     folder = configHome;
   } else {
