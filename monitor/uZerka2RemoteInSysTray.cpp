@@ -1,20 +1,16 @@
 // The program: a tray icon watching and remote-controlling a Zerka proxy server, with one
 // window for its settings that stays hidden until the tray menu opens it.
 
-#include <memory>
+#include <string>
+#include <vector>
 
-#include "framework/Application.h"
 #include "monitor/ProgramPlatform.h"
-#include "monitor/Unit1.h"
+#include "monitor/ProgramStart.h"
 
-int main() {
+int main(int argc, char** argv) {
   using namespace zerka;
-  const std::shared_ptr<void> platform = InstallProgramPlatform();
-  auto application = std::make_unique<TApplication>();
-  Application->Initialize();
-  Application->SetTitle(ProgramTitle());
-  Application->ShowMainForm = false;
-  new TZerka2Remote2Config(Application);
-  Application->Run();
-  return 0;
+  const std::vector<std::string> args(argv + (argc > 0 ? 1 : 0), argv + argc);
+  const auto autostart = ProgramAutostart();
+  const auto instance = ProgramInstance();
+  return RunProgram(args, {*autostart, instance.get(), InstallProgramPlatform, ProgramCanShowWindows()});
 }

@@ -1,0 +1,25 @@
+#include "monitor/CommandLine.h"
+
+#include "base/Latin1.h"
+
+namespace zerka {
+
+TCommandLine ParseCommandLine(const std::vector<std::string>& args, bool quitKnown) {
+  if (args.empty()) return {};
+  // One option at a time: a second one would leave open which of them wins.
+  if (args.size() > 1) return {TStartAction::Refused, args[1]};
+  const std::string& option = args[0];
+  if (option == "--autostart=on") return {TStartAction::AutostartOn, {}};
+  if (option == "--autostart=off") return {TStartAction::AutostartOff, {}};
+  if (option == "--quit" && quitKnown) return {TStartAction::Quit, {}};
+  return {TStartAction::Refused, option};
+}
+
+std::string RefusedOptionText(const std::string& argument, bool quitKnown) {
+  std::string text = "Unbekannte Option: " + argument + "\r\n\r\n" + "Mögliche Optionen:"_l1 +
+                     "\r\n--autostart=on\tbeim Anmelden starten\r\n--autostart=off\tnicht mehr beim Anmelden starten";
+  if (quitKnown) text += "\r\n--quit\tdas laufende Programm beenden";
+  return text;
+}
+
+}  // namespace zerka

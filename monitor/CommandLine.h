@@ -1,0 +1,26 @@
+#pragma once
+// The program's options. Without any it runs as the tray program; each option does one thing
+// and ends at once.
+//   --autostart=on    start at log-on from now on
+//   --autostart=off   no longer start at log-on
+//   --quit            end the program running in this session (where there is one per session)
+
+#include <string>
+#include <vector>
+
+namespace zerka {
+
+enum class TStartAction { Run, AutostartOn, AutostartOff, Quit, Refused };
+
+struct TCommandLine {
+  TStartAction Action = TStartAction::Run;
+  std::string Refused;  // the argument that was not understood
+};
+
+// args: the arguments after the program's name. quitKnown: whether --quit is offered here.
+TCommandLine ParseCommandLine(const std::vector<std::string>& args, bool quitKnown);
+
+// The message for a refused argument, with the options that exist.
+std::string RefusedOptionText(const std::string& argument, bool quitKnown);
+
+}  // namespace zerka

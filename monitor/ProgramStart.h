@@ -1,0 +1,36 @@
+#pragma once
+// The program from its command line to its end, on ports the entry hands in, so that tests can
+// run it on the headless platform.
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "framework/Autostart.h"
+#include "framework/SingleInstance.h"
+
+namespace zerka {
+
+class TZerka2Remote2Config;
+
+struct TProgramPorts {
+  IAutostartPort& Autostart;
+  // nullptr where every start runs a program of its own.
+  IInstancePort* Instance;
+  // Installs the windowing platform; only what needs windows asks for it.
+  std::function<std::shared_ptr<void>()> InstallPlatform;
+  // False where no window can be shown (a Linux shell without a display): a complaint then
+  // goes to standard error alone.
+  bool CanShowWindows = true;
+};
+
+// Returns the exit status: 0 done, 1 an option could not be carried out, 3 an argument was
+// refused.
+int RunProgram(const std::vector<std::string>& args, TProgramPorts ports);
+
+// What the running program does for a later start: Show as the tray menu's
+// "Zerka2 Remote - Einstellungen..." does; Quit as at log-off, then it ends without asking.
+void AnswerInstanceRequest(TZerka2Remote2Config& form, TInstanceRequest request);
+
+}  // namespace zerka
