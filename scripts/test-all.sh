@@ -67,6 +67,8 @@ for preset in linux linux-asan win64 win32; do
     || { cat "$log_dir/configure-$preset.log"; exit 1; }
   cmake --build --preset "$preset" -j "$jobs" || exit 1
 done
+step "build the Windows installer"
+cmake --build --preset win64 --target installer || exit 1
 
 # ctest's summary counts a skipped test among those that did not fail; each one is listed
 # under "The following tests did not run", and its reason is in the test log.
@@ -155,16 +157,20 @@ for exe in "${wine_programs[@]}"; do
   fi
 done
 
-step "Windows program under Wine (GUI run)"
-# Its screenshots stay with the logs so the tree's docs/ is left alone.
-if [ "$wine64" != yes ]; then
-  not_run "the Windows program under Wine" "$wine64"
-elif [ "$tray_host" != yes ]; then
-  not_run "the Windows program under Wine" "$tray_host"
-else
-  run_checks wine-gui env ZERKA_SCREENSHOT_DIR="$log_dir/screenshots" \
-    timeout 300 bash scripts/wine-gui-run.sh
-fi
+# The Windows program itself under Wine: a user's run, the window at 96 and 144 dpi, and the
+# installer's round from install to uninstall. Their screenshots stay with the logs so the
+# tree's docs/ is left alone.
+for run in wine-gui-run wine-dpi-run wine-installer-run; do
+  step "Windows program under Wine: $run"
+  if [ "$wine64" != yes ]; then
+    not_run "$run.sh" "$wine64"
+  elif [ "$tray_host" != yes ]; then
+    not_run "$run.sh" "$tray_host"
+  else
+    run_checks "$run" env ZERKA_SCREENSHOT_DIR="$log_dir/screenshots" \
+      timeout 600 bash "scripts/$run.sh"
+  fi
+done
 
 step "fuzz smoke"
 # Each fuzz target counts as one test; a failed build of the fuzzers counts as one failure.

@@ -122,7 +122,7 @@ timed_ok() {
 }
 
 wine_boot
-/usr/lib/wine/wineserver64 -p
+"$ZERKA_WINESERVER" -p
 
 "$sim" --port 0 --admin-port 0 > "$work/sim.log" 2>&1 &
 sim_pid=$!
