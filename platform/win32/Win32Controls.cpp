@@ -1,8 +1,9 @@
 // Controls (the window port's CreateControl):
 //  [x] check box, edit, password edit ('*'), spin edit (edit + up-down, 32-bit range),
-//      button with picture (owner-drawn glyph and caption, "&" access keys, default and
-//      cancel buttons), label, panel with a lowered outer and raised inner bevel, group box,
-//      status bar in simple mode with exact bounds
+//      button with picture (owner-drawn glyph at its own size, its disabled image while
+//      disabled; caption, "&" access keys, default and cancel buttons), label, panel with a
+//      lowered outer and raised inner bevel, group box, status bar in simple mode with exact
+//      bounds
 //  [x] "MS Sans Serif" 8 pt on every control
 //  [x] tab order: siblings ordered by TabOrder, controls without one take no focus
 #include "platform/win32/Win32Controls.h"
@@ -18,7 +19,6 @@
 namespace zerka::win32 {
 namespace {
 
-constexpr int kGlyphSize = TIconImage::kWidth;
 constexpr int kGlyphGap = 4;
 constexpr int kFirstControlId = 100;
 
@@ -130,7 +130,11 @@ HWND CreateControlWindow(HWND parent, const TControlDesc& desc, TMessageHandler 
       SetWindowTextA(control, desc.Text.c_str());
       break;
     case TControlKind::Button:
-      if (desc.Picture) record->Glyph = CreateIconFromImage(*desc.Picture);
+      if (desc.Glyph) {
+        record->Glyph = CreateIconFromPicture(desc.Glyph->Normal);
+        record->DisabledGlyph = CreateIconFromPicture(desc.Glyph->Disabled);
+        record->GlyphSize = {desc.Glyph->Normal.Width, desc.Glyph->Normal.Height};
+      }
       break;
     case TControlKind::Label:
       FitLabelToCaption(control);
@@ -175,14 +179,15 @@ void DrawPictureButton(const DRAWITEMSTRUCT& item, const TWindowRecord& button) 
   HGDIOBJ previousFont = SelectObject(dc, DialogFont());
   RECT textSize{0, 0, 0, 0};
   DrawTextA(dc, caption, -1, &textSize, DT_SINGLELINE | DT_CALCRECT);
-  const int glyphWidth = button.Glyph ? kGlyphSize + (caption[0] ? kGlyphGap : 0) : 0;
+  const int glyphWidth = button.Glyph ? button.GlyphSize.cx + (caption[0] ? kGlyphGap : 0) : 0;
   const int contentWidth = glyphWidth + (textSize.right - textSize.left);
   const int shift = pushed ? 1 : 0;
   int x = (item.rcItem.left + item.rcItem.right - contentWidth) / 2 + shift;
   const int middle = (item.rcItem.top + item.rcItem.bottom) / 2 + shift;
   if (button.Glyph) {
-    DrawStateA(dc, nullptr, nullptr, reinterpret_cast<LPARAM>(button.Glyph), 0, x, middle - kGlyphSize / 2,
-               kGlyphSize, kGlyphSize, DST_ICON | (disabled ? DSS_DISABLED : DSS_NORMAL));
+    HICON glyph = disabled && button.DisabledGlyph ? button.DisabledGlyph : button.Glyph;
+    DrawIconEx(dc, x, middle - button.GlyphSize.cy / 2, glyph, button.GlyphSize.cx, button.GlyphSize.cy, 0, nullptr,
+               DI_NORMAL);
     x += glyphWidth;
   }
   RECT textRect{x, item.rcItem.top + shift, item.rcItem.right, item.rcItem.bottom + shift};

@@ -29,8 +29,10 @@ struct TWindowRecord {
   TControlKind Kind = TControlKind::Label;
   // Spin fields: the up-down control beside the edit.
   HWND Buddy = nullptr;
-  // Buttons: the picture drawn left of the caption.
+  // Buttons: the picture drawn left of the caption, and the one drawn while disabled.
   HICON Glyph = nullptr;
+  HICON DisabledGlyph = nullptr;
+  SIZE GlyphSize{0, 0};
   // Status bars: the simple-mode text, which the control cannot hand back.
   std::string StatusText;
   // Forms: the buttons that Enter and Escape press.
