@@ -84,6 +84,11 @@ void TControl::SetText(const std::string& text) {
   if (handle_) Platform().Windows().SetText(handle_, text);
 }
 
+void TControl::SetEnabled(bool enabled) {
+  desc_.Enabled = enabled;
+  if (handle_) Platform().Windows().SetEnabled(handle_, enabled);
+}
+
 void TControl::Realise() {
   if (handle_) return;
   TWindowHandle parentHandle = 0;
@@ -186,6 +191,7 @@ char TBitBtn::AccessKey() const {
 }
 
 void TBitBtn::Click() {
+  if (!Enabled()) return;
   if (BtnKind == TBitBtnKind::bkClose) {
     Form()->Close();
     return;

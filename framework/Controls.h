@@ -41,6 +41,8 @@ class TControl : public TComponent {
   // -1 for a control that takes no focus.
   int TabOrder() const { return desc_.TabOrder; }
   void SetTabOrder(int tabOrder) { desc_.TabOrder = tabOrder; }
+  bool Enabled() const { return desc_.Enabled; }
+  void SetEnabled(bool enabled);
 
   // Caption of labels, buttons, check boxes and group boxes; text of edit fields; the simple
   // text of a status bar.
@@ -153,8 +155,8 @@ class TBitBtn : public TControl {
   TBitBtnKind BtnKind = TBitBtnKind::bkCustom;
   TNotifyEvent OnClick;
 
-  const TIconImagePtr& Glyph() const { return Desc().Picture; }
-  void SetGlyph(TIconImagePtr glyph) { Desc().Picture = std::move(glyph); }
+  const TButtonGlyphPtr& Glyph() const { return Desc().Glyph; }
+  void SetGlyph(TButtonGlyphPtr glyph) { Desc().Glyph = std::move(glyph); }
   bool Default() const { return Desc().Default; }
   void SetDefault(bool value) { Desc().Default = value; }
   bool Cancel() const { return Desc().Cancel; }
@@ -162,7 +164,8 @@ class TBitBtn : public TControl {
   // The upper-case access key, or 0 when the caption has none.
   char AccessKey() const;
 
-  // A press: a Close-kind button closes its form instead of raising OnClick.
+  // A press: a Close-kind button closes its form instead of raising OnClick; a disabled
+  // button does nothing.
   void Click();
 
  protected:

@@ -22,6 +22,7 @@ struct TRect {
   std::int32_t Top = 0;
   std::int32_t Width = 0;
   std::int32_t Height = 0;
+  friend bool operator==(const TRect&, const TRect&) = default;
 };
 
 struct TMessage {

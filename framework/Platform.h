@@ -15,6 +15,7 @@
 #include "framework/IconImage.h"
 #include "framework/Messages.h"
 #include "framework/NotifyIconData.h"
+#include "framework/Picture.h"
 
 namespace zerka {
 
@@ -115,6 +116,15 @@ class IShellPort {
   virtual bool ShellOpen(TWindowHandle owner, const std::string& target, TShowCommand show) = 0;
 };
 
+// The user's way of writing dates and times.
+class ILocalePort {
+ public:
+  virtual ~ILocalePort() = default;
+  // The current local date and time as the user writes them: the short date, a blank, the
+  // long time.
+  virtual std::string DateTimeText() = 0;
+};
+
 // The current user's settings store with the registry's model: keys hold subkeys and named
 // values; a value has a type and raw data (a string's data ends with its NUL).
 // Key 0 stands for the current user's root.
@@ -169,7 +179,8 @@ struct TControlDesc {
   bool Cancel = false;  // the button pressed by Escape
   std::int32_t MinValue = 0;  // spin fields
   std::int32_t MaxValue = 0;
-  TIconImagePtr Picture;  // buttons
+  TButtonGlyphPtr Glyph;  // buttons: drawn at its own size left of the caption
+  bool Enabled = true;
 };
 
 // Notification codes a control sends to its handler as msg::Command (WParam = the code).
@@ -190,6 +201,8 @@ class IWindowPort {
   virtual std::string GetText(TWindowHandle window) = 0;
   virtual void SetChecked(TWindowHandle window, bool checked) = 0;
   virtual bool GetChecked(TWindowHandle window) = 0;
+  // A disabled control takes no input and draws itself greyed (a button its disabled glyph).
+  virtual void SetEnabled(TWindowHandle window, bool enabled) = 0;
   virtual void SetFocus(TWindowHandle window) = 0;
   virtual bool ShowWindow(TWindowHandle window, TShowCommand command) = 0;
   virtual bool IsWindowVisible(TWindowHandle window) = 0;
@@ -208,6 +221,7 @@ class IPlatform {
   virtual IDialogPort& Dialogs() = 0;
   virtual IInputPort& Input() = 0;
   virtual IShellPort& Shell() = 0;
+  virtual ILocalePort& Locale() = 0;
   virtual ISettingsPort& Settings() = 0;
   virtual IWindowPort& Windows() = 0;
 };

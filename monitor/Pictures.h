@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "framework/IconImage.h"
-#include "monitor/Picture.h"
+#include "framework/Picture.h"
 
 namespace zerka {
 

@@ -1,14 +1,13 @@
 #include "monitor/Unit1.h"
 
 #include <algorithm>
-#include <chrono>
 #include <cstdint>
-#include <ctime>
 #include <exception>
 
 #include "base/Exception.h"
 #include "base/Latin1.h"
 #include "framework/Clipboard.h"
+#include "framework/Platform.h"
 #include "framework/MessageWindow.h"
 #include "framework/Registry.h"
 #include "framework/Shell.h"
@@ -89,18 +88,7 @@ std::string InformationText() {
          "OUT OF OR IN CONNECTION WITH THE SOFTWARE OR THE USE OR OTHER DEALINGS IN THE SOFTWARE.";
 }
 
-std::string DateTimeText() {
-  const std::time_t now = std::chrono::system_clock::to_time_t(std::chrono::system_clock::now());
-  std::tm local{};
-#ifdef _WIN32
-  localtime_s(&local, &now);
-#else
-  localtime_r(&now, &local);
-#endif
-  char text[32] = {};
-  std::strftime(text, sizeof text, "%d.%m.%Y %H:%M:%S", &local);
-  return text;
-}
+std::string DateTimeText() { return Platform().Locale().DateTimeText(); }
 
 // --- construction
 

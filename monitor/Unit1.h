@@ -126,7 +126,8 @@ std::string ProgramTitle();
 // The information box's text.
 std::string InformationText();
 
-// The status line's time stamp: the short date, a blank, the long time.
+// The status line's time stamp: the short date, a blank, the long time, as the user writes
+// them.
 std::string DateTimeText();
 
 }  // namespace zerka

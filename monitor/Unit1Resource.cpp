@@ -164,16 +164,22 @@ const TFormLayout& Zerka2Remote2ConfigLayout() {
   return layout;
 }
 
-TIconImagePtr GlyphImage(TGlyphKind kind) {
-  const TPicture& glyph = ButtonGlyph(kind);
-  auto image = std::make_shared<TIconImage>();
-  for (int y = 0; y < TIconImage::kHeight; ++y) {
-    for (int x = 0; x < TIconImage::kWidth; ++x) {
-      image->Colors[y * TIconImage::kWidth + x] = glyph.ColorAt(x + 1, y + 1);
-      image->Transparent[y * TIconImage::kWidth + x] = glyph.TransparentAt(x + 1, y + 1);
+TButtonGlyphPtr GlyphImage(TGlyphKind kind) {
+  const TPicture& strip = ButtonGlyph(kind);
+  const int side = strip.Height;
+  const auto half = [&](int left) {
+    TPicture image;
+    image.Width = side;
+    image.Height = side;
+    for (int y = 0; y < side; ++y) {
+      for (int x = 0; x < side; ++x) {
+        image.Colors.push_back(strip.ColorAt(left + x, y));
+        image.Transparent.push_back(strip.TransparentAt(left + x, y));
+      }
     }
-  }
-  return image;
+    return image;
+  };
+  return std::make_shared<const TButtonGlyph>(TButtonGlyph{half(0), half(side)});
 }
 
 void CreateLayoutControls(TCustomForm& form, const TFormLayout& layout) {

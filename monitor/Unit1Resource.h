@@ -62,8 +62,8 @@ struct TFormLayout {
 
 const TFormLayout& Zerka2Remote2ConfigLayout();
 
-// A button glyph's normal image as a 16x16 picture (the 18x18 image without its border).
-TIconImagePtr GlyphImage(TGlyphKind kind);
+// A button's picture: the two square halves of its glyph, the normal and the disabled image.
+TButtonGlyphPtr GlyphImage(TGlyphKind kind);
 
 // Creates the layout's controls on the form, owned by it and named as in the layout.
 void CreateLayoutControls(TCustomForm& form, const TFormLayout& layout);

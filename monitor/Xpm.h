@@ -6,7 +6,7 @@
 #include <span>
 
 #include "base/Exception.h"
-#include "monitor/Picture.h"
+#include "framework/Picture.h"
 
 namespace zerka {
 

@@ -170,8 +170,8 @@ run_build() {
   check "$build: connection count shown" field_is Internetverbindungen 1
   check "$build: time until hang-up shown" field_like Zeitbisauflegen '^0:0(1:[0-5][0-9]|2:00)$'
   check "$build: online time shown" field_like Onlinezeit '^-?0:00:0[0-9]$'
-  check "$build: status line shows the time and the query's progress" \
-    status_like '^[0-9]{2}\.[0-9]{2}\.[0-9]{4} [0-9]{2}:[0-9]{2}:[0-9]{2} (Beginne Proxy-Abfrage|Proxy-Anfrage abgeschlossen)$'
+  check "$build: status line shows the time in the user's formats and the query's progress" \
+    status_like '^[0-9]{4}-[0-9]{2}-[0-9]{2} [0-9]{2}:[0-9]{2}:[0-9]{2} (Beginne Proxy-Abfrage|Proxy-Anfrage abgeschlossen)$'
 
   if menu=$(open_tray_menu); then
     pass "$build: tray menu opens on a right click"
@@ -227,6 +227,10 @@ wine32_check
 "$ZERKA_WINESERVER" -p
 # Without a window manager Wine draws the frames itself, so screenshots show the title bar.
 run_wine64 reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f > /dev/null 2>&1
+# The user's own date format, unlike any locale's default, and a 24-hour clock: the status
+# line must follow them.
+run_wine64 reg add 'HKCU\Control Panel\International' /v sShortDate /t REG_SZ /d yyyy-MM-dd /f > /dev/null 2>&1
+run_wine64 reg add 'HKCU\Control Panel\International' /v sTimeFormat /t REG_SZ /d HH:mm:ss /f > /dev/null 2>&1
 
 first=1
 for build in "${builds[@]}"; do

@@ -1,6 +1,8 @@
 #pragma once
-// Headless pointer, keyboard, clipboard and shell: the test sets the cursor position, the keys
-// held down and the double-click time; clipboard text and opened documents stay in memory.
+// Headless pointer, keyboard, clipboard, shell and locale: the test sets the cursor position,
+// the keys held down and the double-click time; clipboard text and opened documents stay in
+// memory; dates and times are written in the German form whatever the machine's locale, so
+// that tests read the same everywhere.
 
 #include <set>
 #include <string>
@@ -16,7 +18,7 @@ struct TShellOpenCall {
   TShowCommand Show;
 };
 
-class THeadlessDesktop : public IInputPort, public IShellPort {
+class THeadlessDesktop : public IInputPort, public IShellPort, public ILocalePort {
  public:
   bool GetCursorPos(TPoint& pos) override;
   bool IsKeyDown(TVirtualKey key) override { return KeysDown.count(key) != 0; }
@@ -24,6 +26,8 @@ class THeadlessDesktop : public IInputPort, public IShellPort {
   bool SetClipboardText(const std::string& text) override;
   bool GetClipboardText(std::string& text) override;
   bool ShellOpen(TWindowHandle owner, const std::string& target, TShowCommand show) override;
+  // "08.12.2026 14:05:09"
+  std::string DateTimeText() override;
 
   // --- for tests
   TPoint Cursor;

@@ -170,6 +170,10 @@ bool THeadlessLoop::GetChecked(TWindowHandle window) {
   return found != windows_.end() && found->second.Checked;
 }
 
+void THeadlessLoop::SetEnabled(TWindowHandle window, bool enabled) {
+  if (auto found = windows_.find(window); found != windows_.end()) found->second.Control.Enabled = enabled;
+}
+
 bool THeadlessLoop::ShowWindow(TWindowHandle window, TShowCommand command) {
   auto found = windows_.find(window);
   if (found == windows_.end()) return false;

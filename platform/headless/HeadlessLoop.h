@@ -57,6 +57,7 @@ class THeadlessLoop : public IEventLoopPort, public ITimerPort, public IWindowPo
   std::string GetText(TWindowHandle window) override;
   void SetChecked(TWindowHandle window, bool checked) override;
   bool GetChecked(TWindowHandle window) override;
+  void SetEnabled(TWindowHandle window, bool enabled) override;
   void SetFocus(TWindowHandle window) override { focus_ = window; }
   bool ShowWindow(TWindowHandle window, TShowCommand command) override;
   bool IsWindowVisible(TWindowHandle window) override;

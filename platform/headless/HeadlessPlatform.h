@@ -4,8 +4,8 @@
 //
 // Implements: event loop (run until idle), message windows, timers (virtual clock), windows
 // as models, notification area (recorded, callbacks injected), message boxes and popup menus
-// (scripted), cursor/keys/double-click time (set by the test), clipboard, shell open and the
-// settings store (in memory).
+// (scripted), cursor/keys/double-click time (set by the test), clipboard, shell open, the
+// settings store (in memory) and the date and time in one fixed German form.
 
 #include "platform/headless/HeadlessDesktop.h"
 #include "platform/headless/HeadlessDialogs.h"
@@ -28,6 +28,7 @@ class THeadlessPlatform : public IPlatform {
   IDialogPort& Dialogs() override { return Modal; }
   IInputPort& Input() override { return Desktop; }
   IShellPort& Shell() override { return Desktop; }
+  ILocalePort& Locale() override { return Desktop; }
   ISettingsPort& Settings() override { return Store; }
   IWindowPort& Windows() override { return Loop; }
 

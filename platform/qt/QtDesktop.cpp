@@ -5,6 +5,8 @@
 #include <QApplication>
 #include <QCoreApplication>
 #include <QEvent>
+#include <QGuiApplication>
+#include <QSessionManager>
 #include <QPushButton>
 #include <QTimerEvent>
 
@@ -47,12 +49,32 @@ class TQtDesktop::TDispatcher : public QObject {
     return true;
   }
   void timerEvent(QTimerEvent* event) override { desktop_.TimerFired(event->timerId()); }
+  // The session manager's final word (and any other request that the application quit) comes
+  // as a Quit event to the application. Qt would close every window, and a form asks before
+  // it closes; a session that ends asks nothing.
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() != QEvent::Quit || watched != QCoreApplication::instance()) return false;
+    desktop_.EndSession();
+    desktop_.PostQuit();
+    return true;
+  }
 
  private:
   TQtDesktop& desktop_;
 };
 
-TQtDesktop::TQtDesktop() : dispatcher_(std::make_unique<TDispatcher>(*this)) {}
+TQtDesktop::TQtDesktop() : dispatcher_(std::make_unique<TDispatcher>(*this)) {
+  QCoreApplication* application = QCoreApplication::instance();
+  if (!application) return;
+  application->installEventFilter(dispatcher_.get());
+#ifndef QT_NO_SESSIONMANAGER
+  if (auto* gui = qobject_cast<QGuiApplication*>(application)) {
+    // Log-off asks first; it may still be cancelled, so the program keeps running.
+    QObject::connect(gui, &QGuiApplication::commitDataRequest, dispatcher_.get(),
+                     [this](QSessionManager&) { EndSession(); });
+  }
+#endif
+}
 
 TQtDesktop::~TQtDesktop() {
   for (auto& [handle, window] : windows_) {
@@ -80,6 +102,15 @@ void TQtDesktop::AfterDispatch() {
     for (const QPointer<QWidget>& widget : std::exchange(buried_, {})) delete widget.data();
   }
   if (pending_ && qtDepth_ == 0) std::rethrow_exception(std::exchange(pending_, nullptr));
+}
+
+void TQtDesktop::EndSession() {
+  std::vector<TWindowHandle> topLevel = WindowsOfKind(TQtWindowKind::Application);
+  for (TWindowHandle form : WindowsOfKind(TQtWindowKind::Form)) topLevel.push_back(form);
+  for (TWindowHandle window : topLevel) {
+    TMessage ending{msg::EndSession, 1, 0, 0};
+    DeliverFromQt(window, ending);
+  }
 }
 
 void TQtDesktop::PostQuit() {
@@ -335,6 +366,13 @@ bool TQtDesktop::GetChecked(TWindowHandle window) {
   if (!held->Widget) return held->Control.Kind == TControlKind::CheckBox && held->Checked;
   const auto* button = qobject_cast<QAbstractButton*>(held->Widget.data());
   return button && button->isCheckable() && button->isChecked();
+}
+
+void TQtDesktop::SetEnabled(TWindowHandle window, bool enabled) {
+  const auto found = windows_.find(window);
+  if (found == windows_.end() || found->second.Kind != TQtWindowKind::Control) return;
+  found->second.Control.Enabled = enabled;
+  if (QWidget* widget = found->second.Widget) widget->setEnabled(enabled);
 }
 
 void TQtDesktop::SetFocus(TWindowHandle window) {

@@ -20,6 +20,9 @@
 //      follows the tab order, a container's controls right after it
 //  [x] an exception escaping a handler that Qt called is held and raised again once the
 //      loop has returned to us, never thrown through Qt
+//  [x] the session's end (the session manager's commit-data request; a Quit event to the
+//      application) reaches the top-level windows as msg::EndSession; a Quit then ends the
+//      loop without closing any form, so nothing is asked
 #include <QPointer>
 #include <QWidget>
 
@@ -89,6 +92,7 @@ class TQtDesktop : public IEventLoopPort, public ITimerPort, public IWindowPort 
   std::string GetText(TWindowHandle window) override;
   void SetChecked(TWindowHandle window, bool checked) override;
   bool GetChecked(TWindowHandle window) override;
+  void SetEnabled(TWindowHandle window, bool enabled) override;
   void SetFocus(TWindowHandle window) override;
   bool ShowWindow(TWindowHandle window, TShowCommand command) override;
   bool IsWindowVisible(TWindowHandle window) override;
@@ -110,6 +114,9 @@ class TQtDesktop : public IEventLoopPort, public ITimerPort, public IWindowPort 
   void FormStateChanged(TWindowHandle form, bool minimised);
   // Enter or Escape reached the form: presses its default or cancel button.
   bool PressFormButton(TWindowHandle form, bool cancel);
+  // The user's session ends: the application window and every form get msg::EndSession, as
+  // top-level windows do at log-off or shutdown.
+  void EndSession();
 
  private:
   class TDispatcher;

@@ -22,4 +22,25 @@ QIcon ToIcon(const TIconImagePtr& picture) {
   return QIcon(QPixmap::fromImage(blank));
 }
 
+namespace {
+
+QPixmap ToPixmap(const TPicture& picture) {
+  QImage image(picture.Width, picture.Height, QImage::Format_ARGB32);
+  for (int y = 0; y < picture.Height; ++y) {
+    for (int x = 0; x < picture.Width; ++x) {
+      image.setPixel(x, y, picture.TransparentAt(x, y) ? 0u : 0xFF000000u | picture.ColorAt(x, y));
+    }
+  }
+  return QPixmap::fromImage(image);
+}
+
+}  // namespace
+
+QIcon ToButtonIcon(const TButtonGlyph& glyph) {
+  QIcon icon;
+  icon.addPixmap(ToPixmap(glyph.Normal), QIcon::Normal);
+  icon.addPixmap(ToPixmap(glyph.Disabled), QIcon::Disabled);
+  return icon;
+}
+
 }  // namespace zerka::qt

@@ -5,6 +5,7 @@
 #include "platform/qt/FileSettingsStore.h"
 #include "platform/qt/QtDesktop.h"
 #include "platform/qt/QtDialogs.h"
+#include "platform/qt/QtLocale.h"
 #include "platform/qt/QtNotifyArea.h"
 #include "platform/qt/QtServices.h"
 
@@ -34,6 +35,7 @@ class TQtPlatformInstallation::TPlatform : public IPlatform {
   IDialogPort& Dialogs() override { return dialogs; }
   IInputPort& Input() override { return services; }
   IShellPort& Shell() override { return services; }
+  ILocalePort& Locale() override { return locale; }
   ISettingsPort& Settings() override { return store; }
   IWindowPort& Windows() override { return desktop; }
 
@@ -41,6 +43,7 @@ class TQtPlatformInstallation::TPlatform : public IPlatform {
   TQtNotifyArea notifyArea{desktop};
   TQtDialogs dialogs{desktop};
   TQtServices services;
+  TQtLocale locale;
   TFileSettingsStore store;
 };
 

@@ -5,6 +5,7 @@
 //  [x] notification area                                           QtNotifyArea
 //  [x] message boxes and popup menus                               QtDialogs
 //  [x] pointer, keyboard, clipboard, opening URLs                  QtServices
+//  [x] dates and times in the system locale                        QtLocale
 //  [x] settings store                                              FileSettingsStore
 // Installing it makes the process's QApplication when there is none yet; that one stays for
 // the life of the process (Qt allows one per process, and later installations reuse it).

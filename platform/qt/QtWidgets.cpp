@@ -183,9 +183,9 @@ TControlWidgets MakeSpinEdit(QWidget* parent, const TControlDesc& desc, TQtDeskt
 
 QWidget* MakeButton(QWidget* parent, const TControlDesc& desc, TQtDesktop& desktop, TWindowHandle handle) {
   auto* button = new QPushButton(ToQString(desc.Text), parent);
-  if (desc.Picture) {
-    button->setIcon(ToIcon(desc.Picture));
-    button->setIconSize(QSize(TIconImage::kWidth, TIconImage::kHeight));
+  if (desc.Glyph) {
+    button->setIcon(ToButtonIcon(*desc.Glyph));
+    button->setIconSize(QSize(desc.Glyph->Normal.Width, desc.Glyph->Normal.Height));
   }
   // Enter presses the focused button, as in any dialog.
   button->setAutoDefault(true);
@@ -262,6 +262,7 @@ TControlWidgets MakeControlWidget(QWidget* parent, const TControlDesc& desc, TQt
   if (desc.Kind == TControlKind::Label) bounds.setWidth(made.Outer->sizeHint().width());
   made.Outer->setGeometry(bounds);
   if (desc.TabOrder < 0) made.Outer->setFocusPolicy(Qt::NoFocus);
+  made.Outer->setEnabled(desc.Enabled);
   made.Outer->show();
   return made;
 }

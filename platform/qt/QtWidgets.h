@@ -4,7 +4,7 @@
 //      (no maximise), the button-face background, the dialog font on everything
 //  [x] check box, edit, password edit ("*" for each character), spin edit (an edit with a
 //      pair of 15-pixel arrow buttons at its right end), picture button ("&" access keys,
-//      16x16 picture left of the caption), label (as wide as its caption), panel (lowered
+//      its picture left of the caption, the disabled one while disabled), label (as wide as its caption), panel (lowered
 //      outer and raised inner bevel), group box, status bar (one sunken text area)
 //  [x] typed characters, the arrow keys and leaving the field go to an edit's handler first
 //      (control_msg::Char, KeyDown, KillFocus), which may refuse them

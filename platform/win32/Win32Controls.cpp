@@ -1,8 +1,9 @@
 // Controls (the window port's CreateControl):
 //  [x] check box, edit, password edit ('*'), spin edit (edit + 15-pixel up-down, 32-bit range),
-//      button with picture (owner-drawn glyph and caption, "&" access keys, default and
-//      cancel buttons), label, panel with a lowered outer and raised inner bevel, group box,
-//      status bar in simple mode with exact bounds
+//      button with picture (owner-drawn glyph at its own size, its disabled image while
+//      disabled; caption, "&" access keys, default and cancel buttons), label, panel with a
+//      lowered outer and raised inner bevel, group box, status bar in simple mode with exact
+//      bounds
 //  [x] "MS Sans Serif" 8 pt on every control
 //  [x] bounds and font scaled to the form's DPI from the 96-dpi layout, again when it
 //      changes; glyphs enlarged by whole factors
@@ -22,7 +23,6 @@
 namespace zerka::win32 {
 namespace {
 
-constexpr int kGlyphSize = TIconImage::kWidth;
 constexpr int kGlyphGap = 4;
 constexpr int kFirstControlId = 100;
 constexpr int kFontHeight = -11;
@@ -97,11 +97,17 @@ HWND CreateUpDown(HWND parent, HWND edit, const TControlDesc& desc) {
   return upDown;
 }
 
-int GlyphSide(int dpi) { return kGlyphSize * WholePictureFactor(dpi); }
-
+// A button's pictures, enlarged by the whole factor the form's DPI allows.
 void MakeGlyph(TWindowRecord& button, int dpi) {
   if (button.Glyph) DestroyIcon(button.Glyph);
-  button.Glyph = button.Picture ? CreateIconFromImage(*button.Picture, GlyphSide(dpi)) : nullptr;
+  if (button.DisabledGlyph) DestroyIcon(button.DisabledGlyph);
+  button.Glyph = button.DisabledGlyph = nullptr;
+  button.GlyphSize = {0, 0};
+  if (!button.Picture) return;
+  const int factor = WholePictureFactor(dpi);
+  button.Glyph = CreateIconFromPixels(ScaleNearest(PixelsOf(button.Picture->Normal), factor));
+  button.DisabledGlyph = CreateIconFromPixels(ScaleNearest(PixelsOf(button.Picture->Disabled), factor));
+  button.GlyphSize = {button.Picture->Normal.Width * factor, button.Picture->Normal.Height * factor};
 }
 
 // A spin field's edit and its arrows share the field's bounds, the arrows at the right end,
@@ -187,7 +193,7 @@ HWND CreateControlWindow(HWND parent, const TControlDesc& desc, TMessageHandler 
       SetWindowTextA(control, desc.Text.c_str());
       break;
     case TControlKind::Button:
-      record->Picture = desc.Picture;
+      record->Picture = desc.Glyph;
       MakeGlyph(*record, dpi);
       break;
     case TControlKind::Label:
@@ -231,18 +237,18 @@ void DrawPictureButton(const DRAWITEMSTRUCT& item, const TWindowRecord& button) 
   char caption[256] = {};
   GetWindowTextA(button.Window, caption, sizeof caption);
   const int dpi = FormDpi(button.Window);
-  const int glyphSide = GlyphSide(dpi);
   HGDIOBJ previousFont = SelectObject(dc, DialogFont(dpi));
   RECT textSize{0, 0, 0, 0};
   DrawTextA(dc, caption, -1, &textSize, DT_SINGLELINE | DT_CALCRECT);
-  const int glyphWidth = button.Glyph ? glyphSide + (caption[0] ? ScaleForDpi(kGlyphGap, dpi) : 0) : 0;
+  const int glyphWidth = button.Glyph ? button.GlyphSize.cx + (caption[0] ? ScaleForDpi(kGlyphGap, dpi) : 0) : 0;
   const int contentWidth = glyphWidth + (textSize.right - textSize.left);
   const int shift = pushed ? 1 : 0;
   int x = (item.rcItem.left + item.rcItem.right - contentWidth) / 2 + shift;
   const int middle = (item.rcItem.top + item.rcItem.bottom) / 2 + shift;
   if (button.Glyph) {
-    DrawStateA(dc, nullptr, nullptr, reinterpret_cast<LPARAM>(button.Glyph), 0, x, middle - glyphSide / 2,
-               glyphSide, glyphSide, DST_ICON | (disabled ? DSS_DISABLED : DSS_NORMAL));
+    HICON glyph = disabled && button.DisabledGlyph ? button.DisabledGlyph : button.Glyph;
+    DrawIconEx(dc, x, middle - button.GlyphSize.cy / 2, glyph, button.GlyphSize.cx, button.GlyphSize.cy, 0, nullptr,
+               DI_NORMAL);
     x += glyphWidth;
   }
   RECT textRect{x, item.rcItem.top + shift, item.rcItem.right, item.rcItem.bottom + shift};

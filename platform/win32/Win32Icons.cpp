@@ -50,6 +50,8 @@ TPixels PixelsOf(const TIconImage& image) { return CopyPixels(image, TIconImage:
 
 TPixels PixelsOf(const TIconDrawing& drawing) { return CopyPixels(drawing, drawing.Side, drawing.Side); }
 
+TPixels PixelsOf(const TPicture& picture) { return CopyPixels(picture, picture.Width, picture.Height); }
+
 TPixels ScaleNearest(const TPixels& pixels, int factor) {
   if (factor <= 1) return pixels;
   const int width = pixels.Width * factor, height = pixels.Height * factor;

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "framework/IconImage.h"
+#include "framework/Picture.h"
 
 namespace zerka::win32 {
 
@@ -20,6 +21,7 @@ struct TPixels {
 
 TPixels PixelsOf(const TIconImage& image);
 TPixels PixelsOf(const TIconDrawing& drawing);
+TPixels PixelsOf(const TPicture& picture);
 // Each pixel becomes factor x factor pixels.
 TPixels ScaleNearest(const TPixels& pixels, int factor);
 // The picture at side x side pixels: its drawing of that size, else the drawing that a whole

@@ -10,6 +10,7 @@
 #include "platform/win32/Win32Dialogs.h"
 #include "platform/win32/Win32EventLoop.h"
 #include "platform/win32/Win32Input.h"
+#include "platform/win32/Win32Locale.h"
 #include "platform/win32/Win32NotifyArea.h"
 #include "platform/win32/Win32Registry.h"
 #include "platform/win32/Win32Shell.h"
@@ -38,6 +39,7 @@ class TWin32Platform final : public IPlatform {
   IDialogPort& Dialogs() override { return dialogs_; }
   IInputPort& Input() override { return input_; }
   IShellPort& Shell() override { return shell_; }
+  ILocalePort& Locale() override { return locale_; }
   ISettingsPort& Settings() override { return registry_; }
   IWindowPort& Windows() override { return windows_; }
 
@@ -60,6 +62,7 @@ class TWin32Platform final : public IPlatform {
   win32::TWin32Dialogs dialogs_;
   win32::TWin32Input input_;
   win32::TWin32Shell shell_;
+  win32::TWin32Locale locale_;
   win32::TWin32Registry registry_;
   win32::TWin32Windows windows_;
   HWND helper_ = nullptr;

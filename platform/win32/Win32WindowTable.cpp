@@ -150,6 +150,7 @@ void Forget(HWND window) {
   auto found = Table().find(window);
   if (found == Table().end()) return;
   if (found->second->Glyph) DestroyIcon(found->second->Glyph);
+  if (found->second->DisabledGlyph) DestroyIcon(found->second->DisabledGlyph);
   RemovePropA(window, kTabOrderProperty);
   Table().erase(found);
 }

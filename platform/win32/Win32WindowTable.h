@@ -33,9 +33,12 @@ struct TWindowRecord {
   HWND Buddy = nullptr;
   // Controls: the bounds in the layout's pixels at 96 dpi, scaled to the form's DPI.
   TRect LayoutBounds;
-  // Buttons: the picture drawn left of the caption, made from Picture at the form's DPI.
+  // Buttons: the picture drawn left of the caption and the one drawn while disabled, made
+  // from Picture at the form's DPI.
   HICON Glyph = nullptr;
-  TIconImagePtr Picture;
+  HICON DisabledGlyph = nullptr;
+  SIZE GlyphSize{0, 0};
+  TButtonGlyphPtr Picture;
   // Status bars: the simple-mode text, which the control cannot hand back.
   std::string StatusText;
   // Forms: the buttons that Enter and Escape press.

@@ -133,6 +133,10 @@ bool TWin32Windows::GetChecked(TWindowHandle window) {
   return SendMessageA(ToHwnd(window), BM_GETCHECK, 0, 0) == BST_CHECKED;
 }
 
+void TWin32Windows::SetEnabled(TWindowHandle window, bool enabled) {
+  EnableWindow(ToHwnd(window), enabled ? TRUE : FALSE);
+}
+
 void TWin32Windows::SetFocus(TWindowHandle window) { ::SetFocus(ToHwnd(window)); }
 
 bool TWin32Windows::ShowWindow(TWindowHandle window, TShowCommand command) {

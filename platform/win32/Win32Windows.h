@@ -15,6 +15,7 @@ class TWin32Windows final : public IWindowPort {
   std::string GetText(TWindowHandle window) override;
   void SetChecked(TWindowHandle window, bool checked) override;
   bool GetChecked(TWindowHandle window) override;
+  void SetEnabled(TWindowHandle window, bool enabled) override;
   void SetFocus(TWindowHandle window) override;
   bool ShowWindow(TWindowHandle window, TShowCommand command) override;
   bool IsWindowVisible(TWindowHandle window) override;

@@ -102,6 +102,20 @@ TEST_F(MonitorPolling, PicturesForTheOtherLineStates) {
   EXPECT_EQ(Balloons().size(), 5u);
 }
 
+TEST_F(MonitorPolling, ALockTextThatAloneDiffersRaisesABalloon) {
+  SeedPolling();
+  Start();
+  Tick();
+  Tick();
+  ASSERT_EQ(Balloons().size(), 1u);
+  // The result fields are editable: what they show is what the next cycle compares with.
+  form->DFUEGesperrt->SetText("DFÜ gesperrt"_l1);
+  Tick();
+  const auto balloons = Balloons();
+  ASSERT_EQ(balloons.size(), 2u);
+  EXPECT_EQ(std::string(balloons[1].szInfo), "DFÜ-Status:\rNicht verbunden\r\rSperr-Status:\rDFÜ nicht gesperrt"_l1);
+}
+
 TEST_F(MonitorPolling, WithoutBalloonsFieldsStillUpdate) {
   sim.WithLine([](sim::LineModel& line) { line.SetConnected("10.1.2.3", 10s, 120s); });
   SeedPolling(false);

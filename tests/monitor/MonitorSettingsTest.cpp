@@ -1,9 +1,13 @@
 // The window's life and its settings: start, the reading rules, Apply, show, close, log-off.
 
+#include <chrono>
+
 #include "tests/monitor/MonitorFixture.h"
 
 namespace zerka {
 namespace {
+
+using namespace std::chrono_literals;
 
 using MonitorSettings = MonitorTest;
 
@@ -122,6 +126,31 @@ TEST_F(MonitorSettings, EveryApplyRestartsTheInterval) {
   Press(form->BitBtn5);
   platform.Loop.Advance(5000);
   EXPECT_EQ(sim.GetTraffic().streamConnections, 1u);
+}
+
+TEST_F(MonitorSettings, ApplyShowsTheUnknownPictureAndAFailedApplyKeepsTheWindowAndPollingOff) {
+  sim.WithLine([](sim::LineModel& line) { line.SetConnected("10.1.2.3", 10s, 120s); });
+  SeedPolling();
+  Start();
+  Tick();
+  ASSERT_EQ(TrayPicture(), 2);
+  form->Einstellungen1Click(nullptr);
+  Press(form->BitBtn5);
+  EXPECT_EQ(TrayPicture(), 7);
+  EXPECT_TRUE(form->Visible());
+
+  Tick();
+  const int shown = TrayPicture();
+  ASSERT_EQ(shown, 2);
+  platform.Store.RefuseWrites = true;
+  Press(form->BitBtn1);
+  ASSERT_EQ(platform.Modal.MessageBoxes.size(), 1u);
+  EXPECT_EQ(platform.Modal.MessageBoxes[0].Text, "Fehler beim Setzen der Daten für 'Proxy Port'"_l1);
+  EXPECT_TRUE(form->Visible());
+  EXPECT_FALSE(form->Timer1->Enabled());
+  EXPECT_EQ(TrayPicture(), shown);
+  platform.Loop.Advance(5000);
+  EXPECT_EQ(sim.GetTraffic().streamConnections, 2u);
 }
 
 TEST_F(MonitorSettings, ShowRefillsTheAppliedValuesButKeepsTheHttpFields) {

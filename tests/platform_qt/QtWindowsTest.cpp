@@ -3,6 +3,9 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QDateTime>
+#include <QLocale>
+#include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -16,6 +19,7 @@
 #include "framework/Application.h"
 #include "monitor/Unit1.h"
 #include "platform/qt/QtDesktop.h"
+#include "platform/qt/QtText.h"
 #include "platform/qt/SettingsFile.h"
 #include "QtTestSupport.h"
 
@@ -216,6 +220,75 @@ TEST_F(QtWindowsTest, TheCloseBoxAsksAndKeepsTheProgramOnCancel) {
   EXPECT_EQ(asked, 1);
   EXPECT_TRUE(form->Visible());
   EXPECT_FALSE(application->Terminated());
+}
+
+// True when every drawn pixel of the picture shows, in its colour, at one place in the image.
+bool ShowsWhole(const QImage& image, const TPicture& picture) {
+  for (int top = 0; top + picture.Height <= image.height(); ++top) {
+    for (int left = 0; left + picture.Width <= image.width(); ++left) {
+      bool whole = true;
+      for (int y = 0; whole && y < picture.Height; ++y) {
+        for (int x = 0; whole && x < picture.Width; ++x) {
+          whole = picture.TransparentAt(x, y) || (image.pixel(left + x, top + y) & 0xFFFFFFu) == picture.ColorAt(x, y);
+        }
+      }
+      if (whole) return true;
+    }
+  }
+  return false;
+}
+
+TEST_F(QtWindowsTest, ButtonsShowTheirWholePictureAndTheDisabledOneWhileDisabled) {
+  Start();
+  form->Show();
+  for (TBitBtn* button : {form->BitBtn1, form->BitBtn2, form->BitBtn3, form->BitBtn4, form->BitBtn5}) {
+    SCOPED_TRACE(button->Name);
+    ASSERT_TRUE(button->Glyph());
+    EXPECT_TRUE(ShowsWhole(Widget(button)->grab().toImage(), button->Glyph()->Normal));
+    button->SetEnabled(false);
+    EXPECT_FALSE(Widget(button)->isEnabled());
+    EXPECT_TRUE(ShowsWhole(Widget(button)->grab().toImage(), button->Glyph()->Disabled));
+    button->SetEnabled(true);
+  }
+}
+
+TEST_F(QtWindowsTest, TheSessionsEndStopsPollingAndEndsTheLoopWithoutAQuestion) {
+  Start();
+  form->Timer1->SetEnabled(true);
+  int asked = 0;
+  // Answers a question, should one come; it goes with the test.
+  QTimer answer;
+  answer.setSingleShot(true);
+  QObject::connect(&answer, &QTimer::timeout, [&] {
+    if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+      ++asked;
+      box->button(QMessageBox::Cancel)->click();
+    }
+  });
+  answer.start(0);
+  // Wakes the loop, so that a loop left running fails the test instead of waiting for ever.
+  QTimer wake;
+  wake.setSingleShot(true);
+  wake.start(5000);
+  QEvent quit(QEvent::Quit);
+  QCoreApplication::sendEvent(QCoreApplication::instance(), &quit);
+  EXPECT_FALSE(form->Timer1->Enabled());
+  EXPECT_FALSE(platform->Platform().EventLoop().WaitAndDispatch());
+  EXPECT_EQ(asked, 0);
+  EXPECT_FALSE(std::filesystem::exists(SettingsFile()));
+}
+
+TEST_F(QtWindowsTest, TheTimeStampIsTheSystemLocalesShortDateAndLongTime) {
+  const QLocale locale = QLocale::system();
+  const QDateTime before = QDateTime::currentDateTime();
+  const QString stamp = ToQString(platform->Platform().Locale().DateTimeText());
+  const QDateTime after = QDateTime::currentDateTime();
+  bool matched = false;
+  for (QDateTime at = before.addMSecs(-before.time().msec()); at <= after && !matched; at = at.addSecs(1)) {
+    matched = stamp == locale.toString(at.date(), QLocale::ShortFormat) + QLatin1Char(' ') +
+                           locale.toString(at.time(), QLocale::LongFormat);
+  }
+  EXPECT_TRUE(matched) << stamp.toStdString();
 }
 
 // A bare form of the port with controls on it, recording the messages they receive.

@@ -22,6 +22,68 @@ TControlDesc Desc(TControlKind kind, const std::string& text, TRect bounds, int 
 
 HWND H(TWindowHandle window) { return reinterpret_cast<HWND>(window); }
 
+TPicture Framed(std::uint32_t color) {
+  TPicture picture;
+  picture.Width = picture.Height = 18;
+  for (int y = 0; y < 18; ++y) {
+    for (int x = 0; x < 18; ++x) {
+      const bool border = x == 0 || y == 0 || x == 17 || y == 17;
+      picture.Colors.push_back(color);
+      picture.Transparent.push_back(!border);
+    }
+  }
+  return picture;
+}
+
+// An 18x18 picture whose every border pixel is drawn: red, and green for the disabled image.
+TButtonGlyphPtr FramedGlyph() {
+  return std::make_shared<const TButtonGlyph>(TButtonGlyph{Framed(0xFF0000u), Framed(0x00FF00u)});
+}
+
+// The control as it paints itself, one 0x00RRGGBB value per pixel.
+struct TRendering {
+  int Width = 0;
+  int Height = 0;
+  std::vector<std::uint32_t> Pixels;
+};
+
+TRendering Render(HWND control) {
+  RECT client;
+  GetClientRect(control, &client);
+  TRendering rendering{client.right, client.bottom, {}};
+  BITMAPINFO info{};
+  info.bmiHeader = {sizeof(BITMAPINFOHEADER), client.right, -client.bottom, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+  void* bits = nullptr;
+  HDC dc = CreateCompatibleDC(nullptr);
+  HBITMAP bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  HGDIOBJ previous = SelectObject(dc, bitmap);
+  SendMessageA(control, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT | PRF_ERASEBKGND);
+  GdiFlush();
+  const auto* pixels = static_cast<const std::uint32_t*>(bits);
+  for (int i = 0; i < client.right * client.bottom; ++i) rendering.Pixels.push_back(pixels[i] & 0xFFFFFFu);
+  SelectObject(dc, previous);
+  DeleteObject(bitmap);
+  DeleteDC(dc);
+  return rendering;
+}
+
+// True when every drawn pixel of the picture shows, in its colour, at one place.
+bool ShowsWhole(const TRendering& rendering, const TPicture& picture) {
+  for (int top = 0; top + picture.Height <= rendering.Height; ++top) {
+    for (int left = 0; left + picture.Width <= rendering.Width; ++left) {
+      bool whole = true;
+      for (int y = 0; whole && y < picture.Height; ++y) {
+        for (int x = 0; whole && x < picture.Width; ++x) {
+          whole = picture.TransparentAt(x, y) ||
+                  rendering.Pixels[(top + y) * rendering.Width + left + x] == picture.ColorAt(x, y);
+        }
+      }
+      if (whole) return true;
+    }
+  }
+  return false;
+}
+
 RECT BoundsInParent(HWND control) {
   RECT bounds;
   GetWindowRect(control, &bounds);
@@ -214,7 +276,7 @@ TEST_F(FormTest, TabFollowsTheTabOrderNotTheCreationOrder) {
 TEST_F(FormTest, ClicksChangesEnterAndEscapeReachTheControls) {
   TControlDesc ok = Desc(TControlKind::Button, "OK", {288, 8, 99, 25}, 5);
   ok.Default = true;
-  ok.Picture = std::make_shared<TIconImage>();
+  ok.Glyph = FramedGlyph();
   TControlDesc cancel = Desc(TControlKind::Button, "Abbrechen", {288, 40, 97, 25}, 4);
   cancel.Cancel = true;
   const TWindowHandle okButton = Control(form_, ok);        // control 0
@@ -254,6 +316,18 @@ TEST_F(FormTest, ClicksChangesEnterAndEscapeReachTheControls) {
   PostMessageA(H(cancelButton), WM_KEYDOWN, VK_RETURN, 0);
   ASSERT_TRUE(WaitFor([&] { return !commands_.empty(); }));
   EXPECT_EQ(commands_, (std::vector<TCommand>{{1, control_notify::Clicked}})) << "Enter presses the focused button";
+}
+
+TEST_F(FormTest, AButtonDrawsItsWholePictureAndTheDisabledOneWhileDisabled) {
+  TControlDesc desc = Desc(TControlKind::Button, "Übernehmen"_l1, {288, 80, 99, 25}, 8);
+  desc.Glyph = FramedGlyph();
+  const TWindowHandle button = Control(form_, desc);
+  ASSERT_NE(button, 0u);
+  EXPECT_TRUE(ShowsWhole(Render(H(button)), desc.Glyph->Normal));
+  EXPECT_FALSE(ShowsWhole(Render(H(button)), desc.Glyph->Disabled));
+  P().Windows().SetEnabled(button, false);
+  EXPECT_FALSE(IsWindowEnabled(H(button)));
+  EXPECT_TRUE(ShowsWhole(Render(H(button)), desc.Glyph->Disabled));
 }
 
 TEST_F(FormTest, ShowMinimiseRestoreReachTheHandlerBeforeShowWindowReturns) {

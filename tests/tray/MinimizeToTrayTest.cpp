@@ -1,9 +1,23 @@
 #include "framework/Form.h"
+#include "framework/Menus.h"
 #include "tests/framework/HeadlessTest.h"
 #include "tray/SysTrayIcon.h"
 
 namespace zerka::testing {
 namespace {
+
+// Counts the empty messages that reach the form.
+class TNullCountingForm : public TCustomForm {
+ public:
+  using TCustomForm::TCustomForm;
+  int Nulls = 0;
+
+ protected:
+  bool WndProc(TMessage& message) override {
+    if (message.Msg == msg::Null) ++Nulls;
+    return TCustomForm::WndProc(message);
+  }
+};
 
 class MinimizeToTrayTest : public HeadlessTest {
  protected:
@@ -15,7 +29,7 @@ class MinimizeToTrayTest : public HeadlessTest {
   bool FormShown() { return platform.Loop.IsWindowVisible(form->Handle()); }
   bool TaskbarButton() { return platform.Loop.IsWindowVisible(app->Handle()); }
 
-  TCustomForm* form = new TCustomForm(app.get());
+  TNullCountingForm* form = new TNullCountingForm(app.get());
   TSysTrayIcon* icon = new TSysTrayIcon(form);
 };
 
@@ -80,6 +94,36 @@ TEST_F(MinimizeToTrayTest, ARecreatedTaskbarGetsTheIconBackOnlyWhenItIsVisible) 
   EXPECT_STREQ(platform.Tray.Icon(icon->Identity())->szTip, "Status: Verbunden");
 
   icon->SetIconVisible(false);
+  platform.Tray.RecreateTaskbar(app->Handle());
+  EXPECT_EQ(platform.Tray.IconCount(), 0u);
+}
+
+TEST_F(MinimizeToTrayTest, AClosedMenuPostsAnEmptyMessageToTheOwnerAndAManualMenuOpensNot) {
+  auto* menu = new TPopupMenu(app.get());
+  (new TMenuItem(app.get(), menu))->Caption = "Ende";
+  icon->SetPopupMenu(menu);
+  int pressed = 0;
+  icon->OnMouseDown = [&](TComponent*, TMouseButton, TShiftState, int, int) { ++pressed; };
+  int nullsWhileOpen = -1;
+  platform.Modal.AnswerMenu(-1, [&] { nullsWhileOpen = form->Nulls; });
+  ASSERT_TRUE(platform.Tray.Callback(icon->Identity(), msg::RButtonDown));
+  platform.Loop.RunUntilIdle();
+  EXPECT_EQ(nullsWhileOpen, 0);
+  EXPECT_EQ(form->Nulls, 1);
+
+  menu->AutoPopup = false;
+  ASSERT_TRUE(platform.Tray.Callback(icon->Identity(), msg::RButtonDown));
+  platform.Loop.RunUntilIdle();
+  EXPECT_EQ(pressed, 2);
+  EXPECT_EQ(platform.Modal.Menus.size(), 1u);
+  EXPECT_EQ(form->Nulls, 1);
+}
+
+TEST_F(MinimizeToTrayTest, AGoneIconLeavesMinimisingAndANewTaskbarAlone) {
+  delete icon;
+  platform.Loop.SendWindowMessage(form->Handle(), msg::SysCommand, sys_command::Minimize, 0);
+  EXPECT_TRUE(form->Visible());
+  EXPECT_TRUE(platform.Loop.IsIconic(app->Handle()));
   platform.Tray.RecreateTaskbar(app->Handle());
   EXPECT_EQ(platform.Tray.IconCount(), 0u);
 }

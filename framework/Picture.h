@@ -3,6 +3,7 @@
 // pictures (button glyphs, the program icon).
 
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 namespace zerka {
@@ -21,5 +22,14 @@ struct TPicture {
  private:
   std::size_t Index(int x, int y) const { return static_cast<std::size_t>(y) * Width + x; }
 };
+
+// A button's picture: the image it shows and the one it shows while disabled, of one size.
+struct TButtonGlyph {
+  TPicture Normal;
+  TPicture Disabled;
+};
+
+// Pictures are immutable once made; buttons share them.
+using TButtonGlyphPtr = std::shared_ptr<const TButtonGlyph>;
 
 }  // namespace zerka
