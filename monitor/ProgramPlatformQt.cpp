@@ -4,6 +4,17 @@
 
 namespace zerka {
 
-std::shared_ptr<void> InstallProgramPlatform() { return qt::InstallQtPlatform(); }
+namespace {
+
+// Long enough for a desktop's tray host to come up when the program starts with the session.
+constexpr int kTrayWaitMs = 10000;
+
+}  // namespace
+
+std::shared_ptr<void> InstallProgramPlatform() {
+  auto installation = qt::InstallQtPlatform();
+  installation->NoticeMissingTray(kTrayWaitMs, "Kein Infobereich gefunden");
+  return installation;
+}
 
 }  // namespace zerka

@@ -39,7 +39,7 @@ class TQtPlatformInstallation::TPlatform : public IPlatform {
 
   TQtDesktop desktop;
   TQtNotifyArea notifyArea{desktop};
-  TQtDialogs dialogs{desktop};
+  TQtDialogs dialogs{desktop, notifyArea};
   TQtServices services;
   TFileSettingsStore store;
 };
@@ -56,6 +56,10 @@ IPlatform& TQtPlatformInstallation::Platform() { return *platform_; }
 TQtDesktop& TQtPlatformInstallation::Desktop() { return platform_->desktop; }
 TQtNotifyArea& TQtPlatformInstallation::NotifyArea() { return platform_->notifyArea; }
 TFileSettingsStore& TQtPlatformInstallation::Settings() { return platform_->store; }
+
+void TQtPlatformInstallation::NoticeMissingTray(int afterMs, const std::string& notice) {
+  platform_->notifyArea.NoticeMissingTray(afterMs, notice);
+}
 
 std::unique_ptr<TQtPlatformInstallation> InstallQtPlatform(const std::filesystem::path& softwareFolder) {
   return std::make_unique<TQtPlatformInstallation>(softwareFolder);
