@@ -27,8 +27,8 @@ constexpr uint kDismissed = 2;
 
 }  // namespace
 
-TDesktopNotifications::TDesktopNotifications(QDBusConnection bus, TOutcomeHandler onOutcome)
-    : bus_(std::move(bus)), onOutcome_(std::move(onOutcome)) {
+TDesktopNotifications::TDesktopNotifications(QDBusConnection bus, QString applicationName, TOutcomeHandler onOutcome)
+    : bus_(std::move(bus)), applicationName_(std::move(applicationName)), onOutcome_(std::move(onOutcome)) {
   bus_.connect(kService, kPath, kService, QStringLiteral("ActionInvoked"), this,
                SLOT(OnActionInvoked(uint, QString)));
   bus_.connect(kService, kPath, kService, QStringLiteral("NotificationClosed"), this,
@@ -67,7 +67,7 @@ void TDesktopNotifications::Send(const TRequest& request) {
   body.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
   if (ReadsMarkup()) body = body.toHtmlEscaped();
   QDBusMessage notify = QDBusMessage::createMethodCall(kService, kPath, kService, QStringLiteral("Notify"));
-  notify << QString::fromLatin1(kApplicationName) << current_ << IconName(request.InfoFlags) << request.Title
+  notify << applicationName_ << current_ << IconName(request.InfoFlags) << request.Title
          << body << QStringList{QStringLiteral("default"), QString()} << QVariantMap{} << request.TimeoutMs;
   awaitingReply_ = true;
   clicked_ = false;

@@ -26,9 +26,8 @@ class TDesktopNotifications : public QObject {
   enum class TOutcome { Shown, Clicked, TimedOut, Hidden };
   using TOutcomeHandler = std::function<void(TOutcome)>;
 
-  static constexpr const char* kApplicationName = "Zerka2 Remote";
-
-  TDesktopNotifications(QDBusConnection bus, TOutcomeHandler onOutcome);
+  // applicationName: the program's name, as the server shows it.
+  TDesktopNotifications(QDBusConnection bus, QString applicationName, TOutcomeHandler onOutcome);
   ~TDesktopNotifications() override;
 
   // infoFlags: the balloon's icon kind (niif).
@@ -51,6 +50,7 @@ class TDesktopNotifications : public QObject {
   bool ReadsMarkup();
 
   QDBusConnection bus_;
+  QString applicationName_;
   TOutcomeHandler onOutcome_;
   uint current_ = 0;
   bool clicked_ = false;

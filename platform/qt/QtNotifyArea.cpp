@@ -84,8 +84,10 @@ void TQtNotifyArea::Watch() {
     // Each watcher or host coming or going is a moment to look again.
     busWatcher_ = std::make_unique<QDBusServiceWatcher>(kWatcherService, bus,
                                                         QDBusServiceWatcher::WatchForOwnerChange);
-    QObject::connect(busWatcher_.get(), &QDBusServiceWatcher::serviceOwnerChanged, &trayPoll_,
-                     [this] { trayPoll_.start(hostTracked_ ? 0 : kTrayPollMs); });
+    QObject::connect(busWatcher_.get(), &QDBusServiceWatcher::serviceOwnerChanged, &trayPoll_, [this] {
+      watcherReplaced_ = true;
+      trayPoll_.start(hostTracked_ ? 0 : kTrayPollMs);
+    });
     bus.connect(kWatcherService, QStringLiteral("/StatusNotifierWatcher"), kWatcherService,
                 QStringLiteral("StatusNotifierHostRegistered"), &trayPoll_, SLOT(start()));
   }
@@ -94,7 +96,14 @@ void TQtNotifyArea::Watch() {
 
 void TQtNotifyArea::CheckTrayHost() {
   const THost host = CurrentHost();
-  if (host == host_) return;
+  const bool watcherReplaced = std::exchange(watcherReplaced_, false);
+  if (host == host_) {
+    // A watcher that took over at once knows nothing of the items yet.
+    if (watcherReplaced && host_ == THost::StatusNotifier) {
+      for (const auto& [key, icon] : icons_) icon->Item->Announce();
+    }
+    return;
+  }
   host_ = host;
   // The host that went took its icons with it; a new one has none of ours yet.
   icons_.clear();
@@ -144,11 +153,11 @@ bool TQtNotifyArea::AddItem(const TNotifyIconData& data) {
   const TKey key{data.hWnd, data.uID};
   auto icon = std::make_unique<TIcon>();
   QDBusConnection bus = QDBusConnection::sessionBus();
-  icon->Item = std::make_unique<TStatusNotifierItem>(bus, [this, key](std::vector<std::uint32_t> codes, int choice) {
+  icon->Item = std::make_unique<TStatusNotifierItem>(bus, QString::fromLatin1(kProgramName), [this, key](std::vector<std::uint32_t> codes, int choice) {
     menuRequest_ = TMenuRequest{key, choice};
     Callback(key, std::move(codes));
   });
-  icon->Notifications = std::make_unique<TDesktopNotifications>(bus, [this, key](TDesktopNotifications::TOutcome outcome) {
+  icon->Notifications = std::make_unique<TDesktopNotifications>(bus, QString::fromLatin1(kProgramName), [this, key](TDesktopNotifications::TOutcome outcome) {
     switch (outcome) {
       case TDesktopNotifications::TOutcome::Shown: Callback(key, {msg::BalloonShow}); break;
       case TDesktopNotifications::TOutcome::Clicked: Callback(key, {msg::BalloonUserClick}); break;
@@ -251,7 +260,7 @@ void TQtNotifyArea::ShowMissingTrayNotice() {
   Watch();
   if (host_ != THost::None) return;
   for (const TWindowHandle form : desktop_.WindowsOfKind(TQtWindowKind::Form)) {
-    desktop_.ShowWindow(form, TShowCommand::ShowNormal);
+    desktop_.SendWindowMessage(form, msg::ShowRequest, 0, 0);
     for (const TWindowHandle control : desktop_.WindowsOfKind(TQtWindowKind::Control)) {
       const TQtWindow* held = desktop_.Find(control);
       if (held && held->Parent == form && held->Control.Kind == TControlKind::StatusBar) {

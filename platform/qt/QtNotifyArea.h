@@ -44,6 +44,8 @@ class TQtNotifyArea : public INotifyAreaPort {
   // An id from the range the system hands out for registered messages.
   static constexpr std::uint32_t kTaskbarCreatedMessage = 0xC0DE;
   static constexpr int kTrayPollMs = 1000;
+  // How the program is named where a desktop lists it (its item, its notifications).
+  static constexpr const char* kProgramName = "Zerka2 Remote";
 
   enum class THost { None, XEmbed, StatusNotifier };
 
@@ -91,6 +93,7 @@ class TQtNotifyArea : public INotifyAreaPort {
   std::unique_ptr<QDBusServiceWatcher> busWatcher_;
   bool hostTracked_ = false;
   bool watching_ = false;
+  bool watcherReplaced_ = false;
   THost host_ = THost::None;
   std::optional<TMenuRequest> menuRequest_;
   TKey lastAction_{};

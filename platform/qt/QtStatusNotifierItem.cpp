@@ -100,7 +100,7 @@ bool StatusNotifierHostPresent(const QDBusConnection& bus) {
 
 // --- the item object
 
-QString TStatusNotifierItemObject::Title() const { return QStringLiteral("Zerka2 Remote"); }
+QString TStatusNotifierItemObject::Title() const { return item_.title_; }
 
 TDBusPixmaps TStatusNotifierItemObject::IconPixmap() const {
   TDBusPixmaps pixmaps;
@@ -180,8 +180,8 @@ QList<int> TDBusMenuObject::AboutToShowGroup(const QList<int>& ids, QList<int>& 
 
 // --- the item
 
-TStatusNotifierItem::TStatusNotifierItem(QDBusConnection bus, TActionHandler onAction)
-    : bus_(std::move(bus)), onAction_(std::move(onAction)) {
+TStatusNotifierItem::TStatusNotifierItem(QDBusConnection bus, QString title, TActionHandler onAction)
+    : bus_(std::move(bus)), title_(std::move(title)), onAction_(std::move(onAction)) {
   RegisterDBusTypes();
   static std::atomic<int> serial = 0;
   serviceName_ = QStringLiteral("org.kde.StatusNotifierItem-%1-%2")
@@ -208,11 +208,14 @@ bool TStatusNotifierItem::Register() {
     return false;
   }
   registered_ = true;
-  const QDBusMessage announce = QDBusMessage::createMethodCall(
-      kWatcherService, kWatcherPath, kWatcherService, QStringLiteral("RegisterStatusNotifierItem"))
-      << serviceName_;
-  bus_.asyncCall(announce);
+  Announce();
   return true;
+}
+
+void TStatusNotifierItem::Announce() {
+  bus_.asyncCall(QDBusMessage::createMethodCall(kWatcherService, kWatcherPath, kWatcherService,
+                                                QStringLiteral("RegisterStatusNotifierItem"))
+                 << serviceName_);
 }
 
 void TStatusNotifierItem::SetIcon(const TIconImagePtr& picture) {

@@ -119,13 +119,16 @@ class TStatusNotifierItem {
   // chosen (-1 when the action chose none).
   using TActionHandler = std::function<void(std::vector<std::uint32_t> codes, int menuChoice)>;
 
-  TStatusNotifierItem(QDBusConnection bus, TActionHandler onAction);
+  // title: the program's name, as the host lists it.
+  TStatusNotifierItem(QDBusConnection bus, QString title, TActionHandler onAction);
   ~TStatusNotifierItem();
   TStatusNotifierItem(const TStatusNotifierItem&) = delete;
   TStatusNotifierItem& operator=(const TStatusNotifierItem&) = delete;
 
   // Puts the item on the bus and announces it to the watcher; false when the bus refused.
   bool Register();
+  // Announces the item again, to a watcher that has just taken over.
+  void Announce();
   void SetIcon(const TIconImagePtr& picture);
   void SetToolTip(const QString& text);
   // The entries of the menu the host shows; a change is announced to the host.
@@ -141,6 +144,7 @@ class TStatusNotifierItem {
   void Choose(int id);
 
   QDBusConnection bus_;
+  QString title_;
   TActionHandler onAction_;
   QString serviceName_;
   bool registered_ = false;

@@ -17,14 +17,12 @@ import time
 
 import dbus
 import dbus.mainloop.glib
-import dbus.service
 from gi.repository import GLib
 
-WATCHER = "org.kde.StatusNotifierWatcher"
+from desktop_bus import PROPERTIES, NotificationServer, Watcher, own_names
+
 ITEM = "org.kde.StatusNotifierItem"
 MENU = "com.canonical.dbusmenu"
-NOTIFICATIONS = "org.freedesktop.Notifications"
-PROPERTIES = "org.freedesktop.DBus.Properties"
 
 MENU_ENTRIES = [
     "Zerka2 Remote - Einstellungen...", "-", "Zerka2 beenden", "Zerka2 neustarten",
@@ -68,78 +66,6 @@ def call(method, *args, seconds=5, **keywords):
     return result[0] if len(result) == 1 else result
 
 
-class Watcher(dbus.service.Object):
-    def __init__(self, bus):
-        super().__init__(bus, "/StatusNotifierWatcher")
-        self.items = []
-
-    @dbus.service.method(WATCHER, in_signature="s", sender_keyword="sender")
-    def RegisterStatusNotifierItem(self, service, sender=None):
-        self.items.append((str(service), str(sender)))
-        self.StatusNotifierItemRegistered(service)
-
-    @dbus.service.method(WATCHER, in_signature="s")
-    def RegisterStatusNotifierHost(self, service):
-        pass
-
-    @dbus.service.signal(WATCHER, signature="s")
-    def StatusNotifierItemRegistered(self, service):
-        pass
-
-    @dbus.service.signal(WATCHER, signature="")
-    def StatusNotifierHostRegistered(self):
-        pass
-
-    @dbus.service.method(PROPERTIES, in_signature="ss", out_signature="v")
-    def Get(self, interface, name):
-        return self.GetAll(interface)[name]
-
-    @dbus.service.method(PROPERTIES, in_signature="s", out_signature="a{sv}")
-    def GetAll(self, interface):
-        return {
-            "RegisteredStatusNotifierItems": dbus.Array([s for s, _ in self.items], signature="s"),
-            "IsStatusNotifierHostRegistered": dbus.Boolean(True),
-            "ProtocolVersion": dbus.Int32(0),
-        }
-
-
-class NotificationServer(dbus.service.Object):
-    def __init__(self, bus):
-        super().__init__(bus, "/org/freedesktop/Notifications")
-        self.sent = []
-        self.next_id = 1
-
-    @dbus.service.method(NOTIFICATIONS, in_signature="susssasa{sv}i", out_signature="u")
-    def Notify(self, app, replaces, icon, summary, body, actions, hints, timeout):
-        number = int(replaces)
-        if number == 0:
-            number, self.next_id = self.next_id, self.next_id + 1
-        self.sent.append({"app": str(app), "replaces": int(replaces), "icon": str(icon), "summary": str(summary),
-                          "body": str(body), "actions": [str(a) for a in actions], "timeout": int(timeout),
-                          "id": number})
-        return number
-
-    @dbus.service.method(NOTIFICATIONS, in_signature="u")
-    def CloseNotification(self, number):
-        self.NotificationClosed(number, 3)
-
-    @dbus.service.method(NOTIFICATIONS, out_signature="as")
-    def GetCapabilities(self):
-        return ["body", "actions"]
-
-    @dbus.service.method(NOTIFICATIONS, out_signature="ssss")
-    def GetServerInformation(self):
-        return ("test server", "zerka", "1", "1.2")
-
-    @dbus.service.signal(NOTIFICATIONS, signature="us")
-    def ActionInvoked(self, number, action):
-        pass
-
-    @dbus.service.signal(NOTIFICATIONS, signature="uu")
-    def NotificationClosed(self, number, reason):
-        pass
-
-
 def free_port():
     with socket.socket(socket.AF_INET, socket.SOCK_DGRAM) as probe:
         probe.bind(("127.0.0.1", 0))
@@ -181,11 +107,6 @@ class Program:
             process.wait(10)
 
 
-def own_watcher(bus):
-    names = [dbus.service.BusName(WATCHER, bus), dbus.service.BusName(f"org.kde.StatusNotifierHost-{os.getpid()}", bus)]
-    return names
-
-
 def without_tray(bus, program, sim, work):
     """No tray host at first: the window shows after a while; a host coming later gets the icon."""
     watcher = Watcher(bus)
@@ -195,7 +116,7 @@ def without_tray(bus, program, sim, work):
         shown = run_until(lambda: visible_windows("Zerka2"), 20)
         waited = time.monotonic() - started
         check("without a tray the window shows after about 10 s", shown and 9 <= waited <= 15, f"{waited:.1f} s")
-        names = own_watcher(bus)
+        names = own_names(bus, notifications=False)
         watcher.StatusNotifierHostRegistered()
         check("a tray host coming later gets the icon", run_until(lambda: watcher.items, 10))
         del names
@@ -207,7 +128,7 @@ def without_tray(bus, program, sim, work):
 def on_status_notifier_host(bus, program, sim, work, shots):
     watcher = Watcher(bus)
     server = NotificationServer(bus)
-    names = own_watcher(bus) + [dbus.service.BusName(NOTIFICATIONS, bus)]
+    names = own_names(bus)
     running = Program(program, sim, work)
     try:
         if not check("the item appears", run_until(lambda: watcher.items, 10)):
@@ -273,6 +194,18 @@ def on_status_notifier_host(bus, program, sim, work, shots):
               all(n["replaces"] == previous["id"] for previous, n in zip(server.sent, server.sent[1:])),
               str([(n["id"], n["replaces"]) for n in server.sent]))
         check("the tooltip never carries a balloon", BALLOON_TITLE not in tooltip() and first_tip != tooltip())
+
+        call(menu.Event, ids["Zerka2 beenden"], "clicked", dbus.String("", variant_level=1), dbus.UInt32(0),
+             dbus_interface=MENU)
+        asked = run_until(lambda: visible_windows("^Beenden$"), 5)
+        check("\"Zerka2 beenden\" asks first", asked)
+        if asked:
+            box = visible_windows("^Beenden$")[0]
+            subprocess.run(["xdotool", "windowfocus", "--sync", box])
+            subprocess.run(["xdotool", "key", "Escape"])
+            closed = run_until(lambda: not visible_windows("^Beenden$"), 5)
+            run_until(lambda: False, 1)
+            check("cancelling the question sends nothing", closed and not running.sim_saw("Befehl Server beenden"))
 
         call(menu.Event, ids["Zerka2 Remote - Einstellungen..."], "clicked", dbus.String("", variant_level=1),
              dbus.UInt32(0), dbus_interface=MENU)

@@ -11,4 +11,6 @@ command -v xdotool > /dev/null || skip "xdotool is missing (package xdotool)"
 [ -x "$python" ] || skip "$python is missing"
 "$python" -c 'import dbus, dbus.mainloop.glib' 2> /dev/null || skip "python3-dbus is missing"
 "$python" -c 'from gi.repository import GLib' 2> /dev/null || skip "python3-gi is missing"
+# No compiled files in the source tree.
+export PYTHONDONTWRITEBYTECODE=1
 exec dbus-run-session -- xvfb-run -a -s "-screen 0 1024x768x24" "$python" "$@"
