@@ -3,6 +3,7 @@
 #include <QBuffer>
 #include <QCoreApplication>
 #include <QDBusConnectionInterface>
+#include <QDBusError>
 #include <QDBusInterface>
 #include <QDBusMessage>
 
@@ -127,6 +128,7 @@ void TStatusNotifierItemObject::Scroll(int, const QString&) {}
 uint TDBusMenuObject::GetLayout(int parentId, int recursionDepth, const QStringList& propertyNames,
                                 TDBusMenuLayout& layout) {
   if (parentId != 0) {
+    if (!item_.IsEntry(parentId)) sendErrorReply(QDBusError::InvalidArgs, QStringLiteral("no such entry"));
     layout = item_.EntryLayout(parentId, propertyNames);
     return item_.revision_;
   }
@@ -149,7 +151,12 @@ TDBusMenuItemPropertiesList TDBusMenuObject::GetGroupProperties(const QList<int>
 }
 
 QDBusVariant TDBusMenuObject::GetProperty(int id, const QString& name) {
-  return QDBusVariant(item_.EntryLayout(id, {name}).Properties.value(name));
+  const QVariant value = item_.EntryLayout(id, {name}).Properties.value(name);
+  if (!value.isValid()) {
+    sendErrorReply(QDBusError::InvalidArgs, QStringLiteral("no such entry or property"));
+    return QDBusVariant(QString());
+  }
+  return QDBusVariant(value);
 }
 
 void TDBusMenuObject::Event(int id, const QString& eventId, const QDBusVariant&, uint) {

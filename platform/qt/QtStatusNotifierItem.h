@@ -11,6 +11,7 @@
 // the host asks for.
 
 #include <QDBusConnection>
+#include <QDBusContext>
 #include <QDBusObjectPath>
 #include <QDBusVariant>
 #include <QObject>
@@ -79,8 +80,8 @@ class TStatusNotifierItemObject : public QObject {
   TStatusNotifierItem& item_;
 };
 
-// The object at /MenuBar.
-class TDBusMenuObject : public QObject {
+// The object at /MenuBar. Asked for an entry it does not have, it answers with an error.
+class TDBusMenuObject : public QObject, protected QDBusContext {
   Q_OBJECT
   Q_CLASSINFO("D-Bus Interface", "com.canonical.dbusmenu")
   Q_PROPERTY(uint Version READ Version)

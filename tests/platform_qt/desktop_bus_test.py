@@ -94,17 +94,23 @@ class Program:
                        "Aktiviert=1\nBallooninfo=1\n" % self.port)
         os.chmod(settings, 0o600)
         environment = dict(os.environ, XDG_CONFIG_HOME=os.path.join(work, "config"))
-        self.process = subprocess.Popen([program], env=environment, stdout=open(os.path.join(work, "program.log"), "wb"),
-                                        stderr=subprocess.STDOUT)
+        self.log = os.path.join(work, "program.log")
+        self.process = subprocess.Popen([program], env=environment, stdout=open(self.log, "wb"), stderr=subprocess.STDOUT)
 
     def sim_saw(self, text):
         with open(self.sim_log, "rb") as log:
             return text.encode() in log.read()
 
     def stop(self):
+        """Ends both; checks that the program was still running and reported no fault."""
+        survived = self.process.poll() is None
         for process in (self.process, self.sim):
             process.terminate()
             process.wait(10)
+        with open(self.log, "rb") as log:
+            text = log.read().decode(errors="replace")
+        check("the program ran to the end without a fault report",
+              survived and "Sanitizer" not in text and "runtime error" not in text, text[-2000:])
 
 
 def without_tray(bus, program, sim, work):
