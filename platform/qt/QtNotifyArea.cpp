@@ -79,6 +79,8 @@ void TQtNotifyArea::Watch() {
   if (watching_) return;
   watching_ = true;
   host_ = CurrentHost();
+  // A host at hand makes the notice moot; no need to wake up for it.
+  if (host_ != THost::None) missingTray_.stop();
   QDBusConnection bus = QDBusConnection::sessionBus();
   if (bus.isConnected()) {
     // Each watcher or host coming or going is a moment to look again.
@@ -109,6 +111,7 @@ void TQtNotifyArea::CheckTrayHost() {
   icons_.clear();
   menuRequest_.reset();
   if (host == THost::None) return;
+  missingTray_.stop();
   for (const TWindowHandle application : desktop_.WindowsOfKind(TQtWindowKind::Application)) {
     desktop_.PostWindowMessage(application, kTaskbarCreatedMessage, 0, 0);
   }
