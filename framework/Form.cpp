@@ -77,6 +77,9 @@ bool TCustomForm::WndProc(TMessage& message) {
     case msg::Close:
       Close();
       return true;
+    case msg::ShowRequest:
+      Show();
+      return true;
     case msg::SysCommand:
       if (message.WParam == sys_command::Minimize && Application && Application->MainForm() == this) {
         Application->Minimize();

@@ -62,6 +62,9 @@ inline constexpr std::uint32_t BalloonShow = User + 2;
 inline constexpr std::uint32_t BalloonHide = User + 3;
 inline constexpr std::uint32_t BalloonTimeout = User + 4;
 inline constexpr std::uint32_t BalloonUserClick = User + 5;
+// A platform asks a form to show itself, as the program's own Show would: sent when the
+// program would otherwise be unreachable (no notification area on the desktop).
+inline constexpr std::uint32_t ShowRequest = 0x8000 + 1;
 }  // namespace msg
 
 // WParam values of msg::Size.

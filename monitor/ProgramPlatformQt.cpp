@@ -7,7 +7,18 @@
 
 namespace zerka {
 
-std::shared_ptr<void> InstallProgramPlatform() { return qt::InstallQtPlatform(); }
+namespace {
+
+// Long enough for a desktop's tray host to come up when the program starts with the session.
+constexpr int kTrayWaitMs = 10000;
+
+}  // namespace
+
+std::shared_ptr<void> InstallProgramPlatform() {
+  auto installation = qt::InstallQtPlatform();
+  installation->NoticeMissingTray(kTrayWaitMs, "Kein Infobereich gefunden");
+  return installation;
+}
 
 // Qt ends the process when its window system cannot be reached; a platform chosen by name
 // (offscreen, say) needs no display.

@@ -4,7 +4,9 @@
 #   - CPU time per cycle,
 #   - the Linux program's idle memory and start-up CPU against a bare Qt tray icon that this
 #     script builds itself,
-#   - wake-ups per second of each with polling off and on.
+#   - wake-ups per second of each with polling off and on,
+# on both kinds of tray host: an XEmbed tray, and a StatusNotifier host on a private D-Bus
+# session bus (tests/platform_qt/desktop_bus.py plays the watcher and the notification server).
 # Everything runs on this machine: a private X server (Xvfb) with a tray host (trayer), and
 # zerka-sim on loopback. Prints Markdown tables; docs/performance.md explains the method.
 #   scripts/bench.sh [seconds to count wake-ups, default 10]
@@ -81,6 +83,9 @@ measure() {
   echo "$rss $cpu $(awk -v a="$before" -v b="$after" -v w="$window" 'BEGIN { printf "%.1f", (b - a) / w }')"
 }
 
+# The XEmbed figures must not meet a StatusNotifier host on the user's own session bus.
+unset DBUS_SESSION_BUS_ADDRESS
+
 sim_port=$(free_port)
 ./build/linux/sim/zerka-sim --port "$sim_port" --admin-port 0 > /dev/null 2>&1 &
 pids+=("$!")
@@ -107,6 +112,21 @@ chmod 600 "$work"/*/Velmarin/*.ini
   echo "on $(XDG_CONFIG_HOME="$work/on" measure ./build/linux/monitor/zerka2remote)"
 } > "$work/processes.txt"
 
+if command -v dbus-daemon > /dev/null && /usr/bin/python3 -c 'import dbus, gi' 2> /dev/null; then
+  mapfile -t bus < <(dbus-daemon --session --fork --print-address=1 --print-pid=1 2> /dev/null)
+  pids+=("${bus[1]}")
+  DBUS_SESSION_BUS_ADDRESS=${bus[0]} /usr/bin/python3 -B tests/platform_qt/desktop_bus.py &
+  pids+=("$!")
+  sleep 1
+  {
+    echo "sni-bare $(DBUS_SESSION_BUS_ADDRESS=${bus[0]} measure "$work/bare/build/bare_tray")"
+    echo "sni-off $(DBUS_SESSION_BUS_ADDRESS=${bus[0]} XDG_CONFIG_HOME="$work/off" measure ./build/linux/monitor/zerka2remote)"
+    echo "sni-on $(DBUS_SESSION_BUS_ADDRESS=${bus[0]} XDG_CONFIG_HOME="$work/on" measure ./build/linux/monitor/zerka2remote)"
+  } >> "$work/processes.txt"
+else
+  echo "SKIP: StatusNotifier host (needs dbus-daemon, python3-dbus and python3-gi)" >&2
+fi
+
 python3 - "$work/cycle.json" "$work/processes.txt" <<'PY'
 import json, sys
 runs = json.load(open(sys.argv[1]))["benchmarks"]
@@ -125,11 +145,14 @@ rows = {}
 for line in open(sys.argv[2]):
     name, rss, cpu_ms, wake = line.split()
     rows[name] = (int(rss), int(cpu_ms), float(wake))
-bare = rows["bare"]
-print()
-print("| program | idle memory (VmRSS) | start-up CPU | wake-ups/s |\n|---|---|---|---|")
-print(f"| bare Qt tray icon | {bare[0]} KiB | {bare[1]} ms | {bare[2]} |")
-print(f"| zerka2remote, polling off | {rows['off'][0]} KiB | {rows['off'][1]} ms | {rows['off'][2]} |")
-print(f"| zerka2remote, polling on (1000 ms) | {rows['on'][0]} KiB | {rows['on'][1]} ms | {rows['on'][2]} |")
-print(f"| ratio idle memory zerka2remote / bare (goal <= 1.20) | {rows['off'][0] / bare[0]:.3f} | | |")
+for host, prefix in (("XEmbed tray", ""), ("StatusNotifier host", "sni-")):
+    if prefix + "bare" not in rows:
+        continue
+    bare, off, on = (rows[prefix + name] for name in ("bare", "off", "on"))
+    print()
+    print(f"| program ({host}) | idle memory (VmRSS) | start-up CPU | wake-ups/s |\n|---|---|---|---|")
+    print(f"| bare Qt tray icon | {bare[0]} KiB | {bare[1]} ms | {bare[2]} |")
+    print(f"| zerka2remote, polling off | {off[0]} KiB | {off[1]} ms | {off[2]} |")
+    print(f"| zerka2remote, polling on (1000 ms) | {on[0]} KiB | {on[1]} ms | {on[2]} |")
+    print(f"| ratio idle memory zerka2remote / bare (goal <= 1.10) | {off[0] / bare[0]:.3f} | | |")
 PY

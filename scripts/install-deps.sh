@@ -11,7 +11,7 @@ packages=(
   g++-mingw-w64-x86-64 g++-mingw-w64-i686
   wine wine64 wine32:i386
   xvfb xauth trayer xdotool imagemagick x11-utils iproute2 libbenchmark-dev
-  qt6-base-dev libgl-dev fonts-liberation nsis
+  qt6-base-dev libgl-dev fonts-liberation nsis dbus python3-dbus python3-gi
   clang libclang-rt-14-dev
 )
 

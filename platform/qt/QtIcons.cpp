@@ -2,6 +2,8 @@
 
 #include <QPixmap>
 
+#include <algorithm>
+
 namespace zerka::qt {
 
 QImage ToImage(const TIconImage& picture) {
@@ -15,11 +17,30 @@ QImage ToImage(const TIconImage& picture) {
   return image;
 }
 
+QImage ToImage(const TIconImage& picture, int size) {
+  const int factor = std::max(1, std::min(size / TIconImage::kWidth, size / TIconImage::kHeight));
+  const int left = (size - TIconImage::kWidth * factor) / 2;
+  const int top = (size - TIconImage::kHeight * factor) / 2;
+  const QImage source = ToImage(picture);
+  QImage image(size, size, QImage::Format_ARGB32);
+  image.fill(Qt::transparent);
+  for (int y = 0; y < size; ++y) {
+    for (int x = 0; x < size; ++x) {
+      const int sx = x - left;
+      const int sy = y - top;
+      if (sx < 0 || sy < 0 || sx >= TIconImage::kWidth * factor || sy >= TIconImage::kHeight * factor) continue;
+      image.setPixel(x, y, source.pixel(sx / factor, sy / factor));
+    }
+  }
+  return image;
+}
+
 QIcon ToIcon(const TIconImagePtr& picture) {
-  if (picture) return QIcon(QPixmap::fromImage(ToImage(*picture)));
-  QImage blank(TIconImage::kWidth, TIconImage::kHeight, QImage::Format_ARGB32);
-  blank.fill(Qt::transparent);
-  return QIcon(QPixmap::fromImage(blank));
+  TIconImage blank;
+  blank.Transparent.fill(true);
+  QIcon icon;
+  for (const int size : {16, 22, 24, 32, 48}) icon.addPixmap(QPixmap::fromImage(ToImage(picture ? *picture : blank, size)));
+  return icon;
 }
 
 namespace {

@@ -1,5 +1,7 @@
 #pragma once
-// The portable pictures as Qt images and icons.
+// The portable pictures as Qt images and icons. A picture is drawn at a larger size by
+// repeating each pixel a whole number of times, centred where the size is no multiple, so it
+// stays crisp on scaled screens and in trays of any size.
 
 #include <QIcon>
 #include <QImage>
@@ -10,7 +12,10 @@
 namespace zerka::qt {
 
 QImage ToImage(const TIconImage& picture);
-// An empty picture gives a fully transparent icon, so that an icon always has a face.
+// The picture on a size x size square.
+QImage ToImage(const TIconImage& picture, int size);
+// An icon holding the picture at the tray sizes 16, 22, 24, 32 and 48 pixels. An empty
+// picture gives a fully transparent icon, so that an icon always has a face.
 QIcon ToIcon(const TIconImagePtr& picture);
 // A button's icon: the glyph's normal image, and its disabled image for the disabled mode.
 QIcon ToButtonIcon(const TButtonGlyph& glyph);

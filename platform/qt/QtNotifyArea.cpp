@@ -1,5 +1,7 @@
 #include "platform/qt/QtNotifyArea.h"
 
+#include <QDBusConnection>
+#include <QDBusServiceWatcher>
 #include <QGuiApplication>
 #include <QMetaObject>
 #include <QSystemTrayIcon>
@@ -8,7 +10,9 @@
 #include <string>
 
 #include "platform/qt/QtDesktop.h"
+#include "platform/qt/QtDesktopNotifications.h"
 #include "platform/qt/QtIcons.h"
+#include "platform/qt/QtStatusNotifierItem.h"
 #include "platform/qt/QtText.h"
 
 namespace zerka::qt {
@@ -16,6 +20,8 @@ namespace {
 
 // The shell's own display time when a balloon asks for none.
 constexpr int kDefaultBalloonMs = 10000;
+
+const QString kWatcherService = QStringLiteral("org.kde.StatusNotifierWatcher");
 
 template <std::size_t N>
 std::string FieldText(const char (&field)[N]) {
@@ -33,10 +39,13 @@ QSystemTrayIcon::MessageIcon BalloonIcon(std::uint32_t infoFlags) {
 
 }  // namespace
 
+// On an XEmbed host Tray is set, on a status-notifier host Item and Notifications.
 struct TQtNotifyArea::TIcon {
-  std::unique_ptr<QSystemTrayIcon> Tray = std::make_unique<QSystemTrayIcon>();
   std::uint32_t CallbackMessage = 0;
+  std::unique_ptr<QSystemTrayIcon> Tray;
   QTimer BalloonShown;
+  std::unique_ptr<TStatusNotifierItem> Item;
+  std::unique_ptr<TDesktopNotifications> Notifications;
 };
 
 TQtNotifyArea::TQtNotifyArea(TQtDesktop& desktop) : desktop_(desktop) {
@@ -55,19 +64,54 @@ TQtNotifyArea::TQtNotifyArea(TQtDesktop& desktop) : desktop_(desktop) {
     trayPoll_.setInterval(kTrayPollMs);
     trayPoll_.setSingleShot(false);
   }
+  missingTray_.setSingleShot(true);
+  QObject::connect(&missingTray_, &QTimer::timeout, &missingTray_, [this] { ShowMissingTrayNotice(); });
 }
 
 TQtNotifyArea::~TQtNotifyArea() = default;
 
+TQtNotifyArea::THost TQtNotifyArea::CurrentHost() const {
+  if (StatusNotifierHostPresent(QDBusConnection::sessionBus())) return THost::StatusNotifier;
+  return QSystemTrayIcon::isSystemTrayAvailable() ? THost::XEmbed : THost::None;
+}
+
+void TQtNotifyArea::Watch() {
+  if (watching_) return;
+  watching_ = true;
+  host_ = CurrentHost();
+  // A host at hand makes the notice moot; no need to wake up for it.
+  if (host_ != THost::None) missingTray_.stop();
+  QDBusConnection bus = QDBusConnection::sessionBus();
+  if (bus.isConnected()) {
+    // Each watcher or host coming or going is a moment to look again.
+    busWatcher_ = std::make_unique<QDBusServiceWatcher>(kWatcherService, bus,
+                                                        QDBusServiceWatcher::WatchForOwnerChange);
+    QObject::connect(busWatcher_.get(), &QDBusServiceWatcher::serviceOwnerChanged, &trayPoll_, [this] {
+      watcherReplaced_ = true;
+      trayPoll_.start(hostTracked_ ? 0 : kTrayPollMs);
+    });
+    bus.connect(kWatcherService, QStringLiteral("/StatusNotifierWatcher"), kWatcherService,
+                QStringLiteral("StatusNotifierHostRegistered"), &trayPoll_, SLOT(start()));
+  }
+  if (!hostTracked_) trayPoll_.start();
+}
+
 void TQtNotifyArea::CheckTrayHost() {
-  const bool available = QSystemTrayIcon::isSystemTrayAvailable();
-  if (available == hostSeen_) return;
-  hostSeen_ = available;
-  if (!available) {
-    // The host took its icons with it.
-    icons_.clear();
+  const THost host = CurrentHost();
+  const bool watcherReplaced = std::exchange(watcherReplaced_, false);
+  if (host == host_) {
+    // A watcher that took over at once knows nothing of the items yet.
+    if (watcherReplaced && host_ == THost::StatusNotifier) {
+      for (const auto& [key, icon] : icons_) icon->Item->Announce();
+    }
     return;
   }
+  host_ = host;
+  // The host that went took its icons with it; a new one has none of ours yet.
+  icons_.clear();
+  menuRequest_.reset();
+  if (host == THost::None) return;
+  missingTray_.stop();
   for (const TWindowHandle application : desktop_.WindowsOfKind(TQtWindowKind::Application)) {
     desktop_.PostWindowMessage(application, kTaskbarCreatedMessage, 0, 0);
   }
@@ -79,11 +123,7 @@ QSystemTrayIcon* TQtNotifyArea::TrayIcon(TWindowHandle window, std::uint32_t id)
 }
 
 bool TQtNotifyArea::NotifyIcon(TNotifyIconMessage operation, const TNotifyIconData& data) {
-  if (!watching_) {
-    watching_ = true;
-    hostSeen_ = QSystemTrayIcon::isSystemTrayAvailable();
-    if (!hostTracked_) trayPoll_.start();
-  }
+  Watch();
   const TKey key{data.hWnd, data.uID};
   const auto found = icons_.find(key);
   switch (operation) {
@@ -104,10 +144,44 @@ bool TQtNotifyArea::NotifyIcon(TNotifyIconMessage operation, const TNotifyIconDa
 }
 
 bool TQtNotifyArea::Add(const TNotifyIconData& data) {
-  if (!QSystemTrayIcon::isSystemTrayAvailable()) return false;
-  hostSeen_ = true;
+  switch (host_) {
+    case THost::StatusNotifier: return AddItem(data);
+    case THost::XEmbed: return AddTrayIcon(data);
+    case THost::None: break;
+  }
+  return false;
+}
+
+bool TQtNotifyArea::AddItem(const TNotifyIconData& data) {
   const TKey key{data.hWnd, data.uID};
   auto icon = std::make_unique<TIcon>();
+  QDBusConnection bus = QDBusConnection::sessionBus();
+  icon->Item = std::make_unique<TStatusNotifierItem>(bus, QString::fromLatin1(kProgramName), [this, key](std::vector<std::uint32_t> codes, int choice) {
+    menuRequest_ = TMenuRequest{key, choice};
+    Callback(key, std::move(codes));
+  });
+  icon->Notifications = std::make_unique<TDesktopNotifications>(bus, QString::fromLatin1(kProgramName), [this, key](TDesktopNotifications::TOutcome outcome) {
+    switch (outcome) {
+      case TDesktopNotifications::TOutcome::Shown: Callback(key, {msg::BalloonShow}); break;
+      case TDesktopNotifications::TOutcome::Clicked: Callback(key, {msg::BalloonUserClick}); break;
+      case TDesktopNotifications::TOutcome::TimedOut: Callback(key, {msg::BalloonTimeout}); break;
+      case TDesktopNotifications::TOutcome::Hidden: Callback(key, {msg::BalloonHide}); break;
+    }
+  });
+  Apply(*icon, data);
+  if (!icon->Item->Register()) return false;
+  icons_.emplace(key, std::move(icon));
+  // The host asks for the menu before anyone opens it: a press that chooses nothing brings
+  // the owner's entries.
+  menuRequest_ = TMenuRequest{key, -1};
+  Callback(key, {msg::RButtonDown, msg::RButtonUp});
+  return true;
+}
+
+bool TQtNotifyArea::AddTrayIcon(const TNotifyIconData& data) {
+  const TKey key{data.hWnd, data.uID};
+  auto icon = std::make_unique<TIcon>();
+  icon->Tray = std::make_unique<QSystemTrayIcon>();
   QSystemTrayIcon* tray = icon->Tray.get();
   QObject::connect(tray, &QSystemTrayIcon::activated, tray, [this, key](QSystemTrayIcon::ActivationReason reason) {
     switch (reason) {
@@ -138,26 +212,71 @@ bool TQtNotifyArea::Add(const TNotifyIconData& data) {
 
 void TQtNotifyArea::Apply(TIcon& icon, const TNotifyIconData& data) {
   if (data.uFlags & nif::Message) icon.CallbackMessage = data.uCallbackMessage;
-  if (data.uFlags & nif::Icon) icon.Tray->setIcon(ToIcon(data.hIcon));
-  if (data.uFlags & nif::Tip) icon.Tray->setToolTip(ToDisplayText(FieldText(data.szTip)));
+  if (data.uFlags & nif::Icon) {
+    if (icon.Tray) icon.Tray->setIcon(ToIcon(data.hIcon));
+    if (icon.Item) icon.Item->SetIcon(data.hIcon);
+  }
+  if (data.uFlags & nif::Tip) {
+    const QString tip = ToDisplayText(FieldText(data.szTip));
+    if (icon.Tray) icon.Tray->setToolTip(tip);
+    if (icon.Item) icon.Item->SetToolTip(tip);
+  }
   if (data.uFlags & nif::Info) ShowBalloon(icon, data);
 }
 
 void TQtNotifyArea::ShowBalloon(TIcon& icon, const TNotifyIconData& data) {
-  icon.BalloonShown.stop();
   const std::string text = FieldText(data.szInfo);
+  const int shownMs = data.uTimeoutOrVersion ? static_cast<int>(data.uTimeoutOrVersion) : kDefaultBalloonMs;
+  if (icon.Notifications) {
+    if (text.empty()) {
+      icon.Notifications->Withdraw();
+    } else {
+      icon.Notifications->Show(ToQString(FieldText(data.szInfoTitle)), ToDisplayText(text), data.dwInfoFlags, shownMs);
+    }
+    return;
+  }
+  icon.BalloonShown.stop();
   // An empty text withdraws the balloon; Qt replaces a shown one with the next instead.
   if (text.empty()) return;
-  const int shownMs = data.uTimeoutOrVersion ? static_cast<int>(data.uTimeoutOrVersion) : kDefaultBalloonMs;
   icon.Tray->showMessage(ToQString(FieldText(data.szInfoTitle)), ToDisplayText(text), BalloonIcon(data.dwInfoFlags),
                          shownMs);
   icon.BalloonShown.start(shownMs);
   Callback({data.hWnd, data.uID}, {msg::BalloonShow});
 }
 
+bool TQtNotifyArea::TakeMenu(const std::vector<TPopupEntry>& entries, int& choice) {
+  if (host_ != THost::StatusNotifier) return false;
+  const TKey key = menuRequest_ ? menuRequest_->Key : lastAction_;
+  choice = menuRequest_ ? menuRequest_->Choice : -1;
+  menuRequest_.reset();
+  const auto found = icons_.find(key);
+  if (found != icons_.end() && found->second->Item) found->second->Item->SetMenu(entries);
+  return true;
+}
+
+void TQtNotifyArea::NoticeMissingTray(int afterMs, std::string notice) {
+  missingTrayNotice_ = std::move(notice);
+  missingTray_.start(afterMs);
+}
+
+void TQtNotifyArea::ShowMissingTrayNotice() {
+  Watch();
+  if (host_ != THost::None) return;
+  for (const TWindowHandle form : desktop_.WindowsOfKind(TQtWindowKind::Form)) {
+    desktop_.SendWindowMessage(form, msg::ShowRequest, 0, 0);
+    for (const TWindowHandle control : desktop_.WindowsOfKind(TQtWindowKind::Control)) {
+      const TQtWindow* held = desktop_.Find(control);
+      if (held && held->Parent == form && held->Control.Kind == TControlKind::StatusBar) {
+        desktop_.SetText(control, missingTrayNotice_);
+      }
+    }
+  }
+}
+
 void TQtNotifyArea::Callback(const TKey& key, std::vector<std::uint32_t> codes) {
   const auto found = icons_.find(key);
   if (found == icons_.end()) return;
+  lastAction_ = key;
   std::vector<TMessage> messages;
   for (const std::uint32_t code : codes) {
     messages.push_back(TMessage{found->second->CallbackMessage, key.second, static_cast<std::intptr_t>(code), 0});

@@ -41,7 +41,7 @@ class TQtPlatformInstallation::TPlatform : public IPlatform {
 
   TQtDesktop desktop;
   TQtNotifyArea notifyArea{desktop};
-  TQtDialogs dialogs{desktop};
+  TQtDialogs dialogs{desktop, notifyArea};
   TQtServices services;
   TQtLocale locale;
   TFileSettingsStore store;
@@ -59,6 +59,10 @@ IPlatform& TQtPlatformInstallation::Platform() { return *platform_; }
 TQtDesktop& TQtPlatformInstallation::Desktop() { return platform_->desktop; }
 TQtNotifyArea& TQtPlatformInstallation::NotifyArea() { return platform_->notifyArea; }
 TFileSettingsStore& TQtPlatformInstallation::Settings() { return platform_->store; }
+
+void TQtPlatformInstallation::NoticeMissingTray(int afterMs, const std::string& notice) {
+  platform_->notifyArea.NoticeMissingTray(afterMs, notice);
+}
 
 std::unique_ptr<TQtPlatformInstallation> InstallQtPlatform(const std::filesystem::path& softwareFolder) {
   return std::make_unique<TQtPlatformInstallation>(softwareFolder);

@@ -12,6 +12,7 @@
 
 #include <filesystem>
 #include <memory>
+#include <string>
 
 #include "framework/Platform.h"
 
@@ -34,6 +35,9 @@ class TQtPlatformInstallation {
   TQtDesktop& Desktop();
   TQtNotifyArea& NotifyArea();
   TFileSettingsStore& Settings();
+  // When no tray host has turned up afterMs after this call, shows the program's windows
+  // with `notice` in their status line, so that the program stays reachable.
+  void NoticeMissingTray(int afterMs, const std::string& notice);
 
  private:
   class TPlatform;

@@ -1,0 +1,248 @@
+"""The Linux program on a desktop whose tray host and notifications speak D-Bus.
+
+Run by with-session-bus.sh on a private session bus and a virtual X display. This process
+plays the desktop: the status-notifier watcher with its host, and a notification server that
+records what it is sent. The program polls a zerka-sim of its own.
+
+  desktop_bus_test.py PROGRAM ZERKA_SIM [SCREENSHOT_FOLDER]
+
+Prints one PASS: or FAIL: line per check; exits 1 when any failed.
+"""
+import os
+import socket
+import subprocess
+import sys
+import tempfile
+import time
+
+import dbus
+import dbus.mainloop.glib
+from gi.repository import GLib
+
+from desktop_bus import PROPERTIES, NotificationServer, Watcher, own_names
+
+ITEM = "org.kde.StatusNotifierItem"
+MENU = "com.canonical.dbusmenu"
+
+MENU_ENTRIES = [
+    "Zerka2 Remote - Einstellungen...", "-", "Zerka2 beenden", "Zerka2 neustarten",
+    "Zerka2 - Einstellungen...", "-", "IP in die Zwischenablage kopieren", "-", "Logout",
+    "Mails abholen", "DFÜ sperren / entsperren", "-", "Ende",
+]
+ENTRIES_WITH_PICTURES = {0, 8, 9, 10, 12}
+BALLOON_TITLE = "Zerka2 - Statusänderung"
+
+failures = []
+
+
+def check(name, passed, detail=""):
+    print(("PASS: " if passed else "FAIL: ") + name + ("" if passed or not detail else f" ({detail})"), flush=True)
+    if not passed:
+        failures.append(name)
+    return passed
+
+
+def run_until(reached, seconds):
+    """Runs the main loop until reached() holds; False when the bound passed first."""
+    context = GLib.MainContext.default()
+    deadline = time.monotonic() + seconds
+    while not reached():
+        if time.monotonic() > deadline:
+            return False
+        context.iteration(True)
+    return True
+
+
+def call(method, *args, seconds=5, **keywords):
+    """A D-Bus call whose answer comes through the main loop, so ours keep being answered."""
+    outcome = {}
+    method(*args, **keywords, reply_handler=lambda *result: outcome.setdefault("result", result),
+           error_handler=lambda error: outcome.setdefault("error", error), timeout=seconds)
+    if not run_until(lambda: outcome, seconds + 1):
+        raise RuntimeError("no answer")
+    if "error" in outcome:
+        raise RuntimeError(str(outcome["error"]))
+    result = outcome["result"]
+    return result[0] if len(result) == 1 else result
+
+
+def free_port():
+    with socket.socket(socket.AF_INET, socket.SOCK_DGRAM) as probe:
+        probe.bind(("127.0.0.1", 0))
+        return probe.getsockname()[1]
+
+
+def visible_windows(name):
+    found = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", name], capture_output=True, text=True)
+    return found.stdout.split()
+
+
+class Program:
+    """zerka2remote with settings of its own, polling a zerka-sim of its own."""
+
+    def __init__(self, program, sim, work):
+        self.work = work
+        self.port = free_port()
+        self.sim_log = os.path.join(work, "sim.log")
+        self.sim = subprocess.Popen([sim, "--port", str(self.port), "--admin-port", str(free_port())],
+                                    stdout=open(self.sim_log, "wb"), stderr=subprocess.STDOUT)
+        folder = os.path.join(work, "config", "Velmarin")
+        os.makedirs(folder, exist_ok=True)
+        settings = os.path.join(folder, "Zerka 2 Remote 2.ini")
+        with open(settings, "w") as file:
+            file.write("[Zerka 2 Remote 2]\nProxy Host=127.0.0.1\nProxy Port=%d\nAbfrageinterval=200\n"
+                       "Aktiviert=1\nBallooninfo=1\n" % self.port)
+        os.chmod(settings, 0o600)
+        environment = dict(os.environ, XDG_CONFIG_HOME=os.path.join(work, "config"))
+        self.log = os.path.join(work, "program.log")
+        self.process = subprocess.Popen([program], env=environment, stdout=open(self.log, "wb"), stderr=subprocess.STDOUT)
+
+    def sim_saw(self, text):
+        with open(self.sim_log, "rb") as log:
+            return text.encode() in log.read()
+
+    def stop(self):
+        """Ends both; checks that the program was still running and reported no fault."""
+        survived = self.process.poll() is None
+        for process in (self.process, self.sim):
+            process.terminate()
+            process.wait(10)
+        with open(self.log, "rb") as log:
+            text = log.read().decode(errors="replace")
+        check("the program ran to the end without a fault report",
+              survived and "Sanitizer" not in text and "runtime error" not in text, text[-2000:])
+
+
+def without_tray(bus, program, sim, work):
+    """No tray host at first: the window shows after a while; a host coming later gets the icon."""
+    watcher = Watcher(bus)
+    started = time.monotonic()
+    running = Program(program, sim, work)
+    try:
+        shown = run_until(lambda: visible_windows("Zerka2"), 30)
+        waited = time.monotonic() - started
+        check("without a tray the window shows after about 10 s", shown and 9 <= waited <= 30, f"{waited:.1f} s")
+        names = own_names(bus, notifications=False)
+        watcher.StatusNotifierHostRegistered()
+        check("a tray host coming later gets the icon", run_until(lambda: watcher.items, 10))
+        del names
+    finally:
+        running.stop()
+        watcher.remove_from_connection()
+
+
+def on_status_notifier_host(bus, program, sim, work, shots):
+    watcher = Watcher(bus)
+    server = NotificationServer(bus)
+    names = own_names(bus)
+    running = Program(program, sim, work)
+    try:
+        if not check("the item appears", run_until(lambda: watcher.items, 10)):
+            return
+        service, sender = watcher.items[0]
+        item = bus.get_object(sender, "/StatusNotifierItem")
+
+        def item_properties():
+            return call(item.GetAll, ITEM, dbus_interface=PROPERTIES)
+
+        properties = item_properties()
+        check("the item names its menu", str(properties["Menu"]) == "/MenuBar")
+        sizes = [(int(w), int(h), len(data)) for w, h, data in properties["IconPixmap"]]
+        check("the icon comes at 16, 22, 24, 32 and 48 pixels",
+              sizes == [(s, s, s * s * 4) for s in (16, 22, 24, 32, 48)], str(sizes))
+
+        def tooltip():
+            return str(item_properties()["ToolTip"][2])
+
+        check("the tooltip is the tip text", run_until(lambda: tooltip().startswith("Status: "), 10), tooltip())
+        first_icon = bytes(item_properties()["IconPixmap"][0][2])
+        first_tip = tooltip()
+
+        menu = bus.get_object(sender, "/MenuBar")
+
+        def entries():
+            revision, layout = call(menu.GetLayout, 0, -1, dbus.Array([], signature="s"), dbus_interface=MENU)
+            return [(int(child[0]), dict(child[1])) for child in layout[2]]
+
+        run_until(lambda: len(entries()) == len(MENU_ENTRIES), 10)
+        exported = entries()
+        captions = ["-" if p.get("type") == "separator" else str(p.get("label")) for _, p in exported]
+        check("the menu has the 13 entries in order", captions == MENU_ENTRIES, str(captions))
+        pictured = {i for i, (_, p) in enumerate(exported) if len(p.get("icon-data", b"")) > 0}
+        check("menu entries carry their pictures", pictured == ENTRIES_WITH_PICTURES, str(sorted(pictured)))
+        ids = {caption: number for caption, (number, _) in zip(captions, exported)}
+
+        check("a first balloon arrives as a notification", run_until(lambda: server.sent, 10))
+        first = server.sent[0]
+        check("the notification carries the balloon",
+              first["app"] == "Zerka2 Remote" and first["summary"] == BALLOON_TITLE
+              and first["body"].startswith("DFÜ-Status:\n") and "\n\nSperr-Status:\n" in first["body"]
+              and first["icon"] == "dialog-information" and first["timeout"] == 10000 and first["replaces"] == 0,
+              str(first))
+
+        call(item.Activate, 0, 0, dbus_interface=ITEM)
+        call(item.SecondaryActivate, 0, 0, dbus_interface=ITEM)
+        call(item.ContextMenu, 0, 0, dbus_interface=ITEM)
+        run_until(lambda: False, 1)
+        check("clicks on the item pop up nothing of ours", not visible_windows("."))
+
+        call(menu.Event, ids["Mails abholen"], "clicked", dbus.String("", variant_level=1), dbus.UInt32(0),
+             dbus_interface=MENU)
+        check("\"Mails abholen\" reaches the server", run_until(lambda: running.sim_saw("Befehl Mail abholen"), 5))
+
+        check("the tooltip follows the state", run_until(lambda: "Verbunden" in tooltip(), 15), tooltip())
+        check("the icon follows the state", bytes(item_properties()["IconPixmap"][0][2]) != first_icon)
+        bodies = [n["body"] for n in server.sent]
+        check("a state change sends one notification",
+              len(bodies) >= 2 and "Verbunden" in bodies[-1] and all(a != b for a, b in zip(bodies, bodies[1:])),
+              str(bodies))
+        check("each notification replaces the one before",
+              all(n["replaces"] == previous["id"] for previous, n in zip(server.sent, server.sent[1:])),
+              str([(n["id"], n["replaces"]) for n in server.sent]))
+        check("the tooltip never carries a balloon", BALLOON_TITLE not in tooltip() and first_tip != tooltip())
+
+        call(menu.Event, ids["Zerka2 beenden"], "clicked", dbus.String("", variant_level=1), dbus.UInt32(0),
+             dbus_interface=MENU)
+        asked = run_until(lambda: visible_windows("^Beenden$"), 5)
+        check("\"Zerka2 beenden\" asks first", asked)
+        if asked:
+            box = visible_windows("^Beenden$")[0]
+            subprocess.run(["xdotool", "windowfocus", "--sync", box])
+            subprocess.run(["xdotool", "key", "Escape"])
+            closed = run_until(lambda: not visible_windows("^Beenden$"), 5)
+            run_until(lambda: False, 1)
+            check("cancelling the question sends nothing", closed and not running.sim_saw("Befehl Server beenden"))
+
+        call(menu.Event, ids["Zerka2 Remote - Einstellungen..."], "clicked", dbus.String("", variant_level=1),
+             dbus.UInt32(0), dbus_interface=MENU)
+        check("\"Zerka2 Remote - Einstellungen...\" shows the window", run_until(lambda: visible_windows("Zerka2"), 5))
+        if shots:
+            run_until(lambda: False, 1)
+            subprocess.run(["import", "-window", "root", os.path.join(shots, "status-notifier-host.png")])
+    finally:
+        running.stop()
+        del names
+        watcher.remove_from_connection()
+        server.remove_from_connection()
+
+
+def main():
+    if len(sys.argv) < 3:
+        print(__doc__)
+        return 2
+    program, sim = sys.argv[1], sys.argv[2]
+    shots = sys.argv[3] if len(sys.argv) > 3 else None
+    dbus.mainloop.glib.DBusGMainLoop(set_as_default=True)
+    bus = dbus.SessionBus()
+    # Wakes the loop now and then, so that the bounds of run_until are kept.
+    GLib.timeout_add(50, lambda: True)
+    with tempfile.TemporaryDirectory() as work:
+        os.makedirs(os.path.join(work, "a"))
+        os.makedirs(os.path.join(work, "b"))
+        on_status_notifier_host(bus, program, sim, os.path.join(work, "b"), shots)
+        without_tray(bus, program, sim, os.path.join(work, "a"))
+    return 1 if failures else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
