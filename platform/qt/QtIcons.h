@@ -1,7 +1,7 @@
 #pragma once
-// The portable pictures as Qt images and icons. A picture is drawn at a larger size by
-// repeating each pixel a whole number of times, centred where the size is no multiple, so it
-// stays crisp on scaled screens and in trays of any size.
+// The portable pictures as Qt images and icons. A picture at a larger size is its own drawing
+// of that size or one whose pixels repeat a whole number of times, centred where the size is no
+// multiple, so it stays crisp on scaled screens and in trays of any size.
 
 #include <QIcon>
 #include <QImage>
@@ -12,7 +12,7 @@
 namespace zerka::qt {
 
 QImage ToImage(const TIconImage& picture);
-// The picture on a size x size square.
+// The picture on a size x size square (its 16x16 pixels below 16).
 QImage ToImage(const TIconImage& picture, int size);
 // An icon holding the picture at the tray sizes 16, 22, 24, 32 and 48 pixels. An empty
 // picture gives a fully transparent icon, so that an icon always has a face.

@@ -57,26 +57,6 @@ TRect ScaleForDpi(const TRect& bounds, int dpi) {
 
 int WholePictureFactor(int dpi) { return std::max(1, dpi / kLayoutDpi); }
 
-TDrawingChoice ChooseDrawing(const std::vector<int>& drawnSides, int side) {
-  TDrawingChoice best;
-  int bestResult = 0;
-  std::size_t smallest = 0;
-  for (std::size_t i = 0; i < drawnSides.size(); ++i) {
-    const int drawn = drawnSides[i];
-    if (drawn <= 0) continue;
-    if (drawn < drawnSides[smallest]) smallest = i;
-    const int factor = side / drawn;
-    if (factor < 1) continue;
-    const int result = drawn * factor;
-    if (result > bestResult || (result == bestResult && drawn > drawnSides[best.Index])) {
-      best = {i, factor};
-      bestResult = result;
-    }
-  }
-  if (bestResult == 0) best = {smallest, 1};
-  return best;
-}
-
 int SystemDpi() {
   static const int dpi = [] {
     HDC screen = GetDC(nullptr);

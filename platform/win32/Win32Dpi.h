@@ -5,8 +5,6 @@
 
 #include <windows.h>
 
-#include <vector>
-
 #include "framework/Platform.h"
 
 namespace zerka::win32 {
@@ -21,15 +19,6 @@ int ScaleForDpi(int value, int dpi);
 TRect ScaleForDpi(const TRect& bounds, int dpi);
 // The whole factor for pictures without a larger drawing: 1 up to 191 dpi, 2 from 192, ...
 int WholePictureFactor(int dpi);
-
-// Which drawing of a picture makes an icon of `side` pixels, and by which whole factor it is
-// enlarged: the largest result not above side, the larger drawing on a tie. Without any that
-// fits, the smallest drawing as it is.
-struct TDrawingChoice {
-  std::size_t Index = 0;
-  int Factor = 1;
-};
-TDrawingChoice ChooseDrawing(const std::vector<int>& drawnSides, int side);
 
 int SystemDpi();
 int WindowDpi(HWND window);

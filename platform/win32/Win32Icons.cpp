@@ -4,7 +4,7 @@
 //  [x] menu bitmaps on the menu colour (no alpha needed, so every shell draws them alike)
 #include "platform/win32/Win32Icons.h"
 
-#include "platform/win32/Win32Dpi.h"
+#include "framework/IconSizes.h"
 
 namespace zerka::win32 {
 namespace {
@@ -26,22 +26,6 @@ TPixels CopyPixels(const Picture& picture, int width, int height) {
   pixels.Colors.assign(picture.Colors.begin(), picture.Colors.end());
   pixels.Transparent.assign(picture.Transparent.begin(), picture.Transparent.end());
   return pixels;
-}
-
-TPixels CentredOn(const TPixels& pixels, int side) {
-  if (pixels.Width == side && pixels.Height == side) return pixels;
-  TPixels ground{side, side, std::vector<std::uint32_t>(side * side, 0), std::vector<bool>(side * side, true)};
-  const int left = (side - pixels.Width) / 2;
-  const int top = (side - pixels.Height) / 2;
-  for (int y = 0; y < pixels.Height; ++y) {
-    for (int x = 0; x < pixels.Width; ++x) {
-      const int gx = left + x, gy = top + y;
-      if (gx < 0 || gy < 0 || gx >= side || gy >= side) continue;
-      ground.Colors[gy * side + gx] = pixels.Colors[y * pixels.Width + x];
-      ground.Transparent[gy * side + gx] = pixels.Transparent[y * pixels.Width + x];
-    }
-  }
-  return ground;
 }
 
 }  // namespace
@@ -66,14 +50,7 @@ TPixels ScaleNearest(const TPixels& pixels, int factor) {
   return scaled;
 }
 
-TPixels PixelsAtSide(const TIconImage& image, int side) {
-  std::vector<int> sides{TIconImage::kWidth};
-  for (const auto& drawing : image.LargerDrawings) sides.push_back(drawing ? drawing->Side : 0);
-  const TDrawingChoice choice = ChooseDrawing(sides, side);
-  const TPixels drawn = choice.Index == 0 ? PixelsOf(image) : PixelsOf(*image.LargerDrawings[choice.Index - 1]);
-  const TPixels scaled = ScaleNearest(drawn, choice.Factor);
-  return scaled.Width > side ? scaled : CentredOn(scaled, side);
-}
+TPixels PixelsAtSide(const TIconImage& image, int side) { return PixelsOf(DrawingAtSide(image, side)); }
 
 HICON CreateIconFromPixels(const TPixels& pixels) {
   const int width = pixels.Width, height = pixels.Height;

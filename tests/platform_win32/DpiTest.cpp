@@ -12,7 +12,6 @@
 namespace zerka {
 namespace {
 
-using win32::ChooseDrawing;
 using win32::ScaleForDpi;
 
 TEST(DpiArithmeticTest, LayoutLengthsScaleAndRoundHalvesAwayFromZero) {
@@ -29,23 +28,11 @@ TEST(DpiArithmeticTest, LayoutLengthsScaleAndRoundHalvesAwayFromZero) {
   EXPECT_EQ(scaled.Height, 38);
 }
 
-TEST(DpiArithmeticTest, PicturesGrowByWholeFactorsAndPreferTheirOwnDrawings) {
+TEST(DpiArithmeticTest, PicturesWithoutLargerDrawingsGrowByWholeFactors) {
   EXPECT_EQ(win32::WholePictureFactor(96), 1);
   EXPECT_EQ(win32::WholePictureFactor(144), 1);
   EXPECT_EQ(win32::WholePictureFactor(192), 2);
   EXPECT_EQ(win32::WholePictureFactor(288), 3);
-  const std::vector<int> drawn{16, 20, 24, 32};
-  struct TCase {
-    int Side;
-    std::size_t Index;
-    int Factor;
-  };
-  for (const TCase& c : {TCase{16, 0, 1}, TCase{20, 1, 1}, TCase{24, 2, 1}, TCase{28, 2, 1}, TCase{32, 3, 1},
-                         TCase{40, 1, 2}, TCase{48, 2, 2}, TCase{64, 3, 2}, TCase{12, 0, 1}}) {
-    const auto choice = ChooseDrawing(drawn, c.Side);
-    EXPECT_EQ(choice.Index, c.Index) << "side " << c.Side;
-    EXPECT_EQ(choice.Factor, c.Factor) << "side " << c.Side;
-  }
 }
 
 // A 16x16 picture with a red top-left pixel on blue, and a 24-pixel drawing in green.
@@ -60,29 +47,6 @@ TIconImage PictureWithA24Drawing() {
   drawing->Transparent.assign(24 * 24, false);
   image.LargerDrawings.push_back(drawing);
   return image;
-}
-
-TEST(DpiPicturesTest, TheDrawingOfTheSizeAskedForElseWholeFactorsCentred) {
-  const TIconImage image = PictureWithA24Drawing();
-  const win32::TPixels exact = win32::PixelsAtSide(image, 24);
-  ASSERT_EQ(exact.Width, 24);
-  EXPECT_EQ(exact.Colors[0], 0x00FF00u);
-
-  const win32::TPixels doubled = win32::PixelsAtSide(image, 32);
-  ASSERT_EQ(doubled.Width, 32);
-  ASSERT_EQ(doubled.Height, 32);
-  // Nearest neighbour: the red pixel becomes 2x2, the transparent corner too.
-  EXPECT_EQ(doubled.Colors[1 * 32 + 1], 0xFF0000u);
-  EXPECT_EQ(doubled.Colors[2 * 32 + 2], 0x0000FFu);
-  EXPECT_TRUE(doubled.Transparent[30 * 32 + 30]);
-  EXPECT_FALSE(doubled.Transparent[29 * 32 + 29]);
-
-  // 20 pixels from the 16x16 picture: unchanged in the middle, a transparent frame of 2.
-  const win32::TPixels framed = win32::PixelsAtSide(image, 20);
-  ASSERT_EQ(framed.Width, 20);
-  EXPECT_TRUE(framed.Transparent[0]);
-  EXPECT_FALSE(framed.Transparent[2 * 20 + 2]);
-  EXPECT_EQ(framed.Colors[2 * 20 + 2], 0xFF0000u);
 }
 
 TEST(DpiPicturesTest, IconsAreMadeAtTheSideAskedFor) {
