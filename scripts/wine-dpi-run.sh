@@ -15,48 +15,12 @@ if [ -z "${ZERKA_WITH_TRAY_DISPLAY:-}" ]; then
   # The window at 144 dpi is taller than a 768-line screen.
   ZERKA_SCREEN=1600x1200x24 exec bash scripts/with-tray.sh bash scripts/wine-dpi-run.sh "$@"
 fi
-. scripts/wine-env.sh
+source scripts/wine-env.sh
+source scripts/wine-checks.sh
 
 builds=("$@")
 [ "${#builds[@]}" -gt 0 ] || builds=(win64 win32)
-sim=build/linux/sim/zerka-sim
 key='HKCU\Software\Velmarin\Zerka 2 Remote 2'
-
-work=$(mktemp -d)
-export WINEPREFIX="$work/prefix"
-sim_pid=""
-app_pid=""
-failures=0
-
-cleanup() {
-  [ -n "$app_pid" ] && kill "$app_pid" 2>/dev/null
-  [ -n "$sim_pid" ] && kill "$sim_pid" 2>/dev/null
-  wine_end
-  rm -rf "$work"
-}
-trap cleanup EXIT
-
-pass() { echo "PASS: $*"; }
-fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
-check() {
-  local name=$1
-  shift
-  if "$@" > "$work/check.log" 2>&1; then
-    pass "$name"
-  else
-    fail "$name"
-    sed 's/^/    /' "$work/check.log"
-    return 1
-  fi
-}
-until_true() {
-  local deadline=$((SECONDS + $1))
-  shift
-  until "$@"; do
-    [ "$SECONDS" -lt "$deadline" ] || return 1
-    sleep 0.2
-  done
-}
 
 # The window's layout in pixels at 96 dpi: "KIND CLASS TEXT|LEFT TOP WIDTH HEIGHT". KIND is
 # "exact", "label" (sizes itself to its caption: never narrower than laid out) or "spin" (an
@@ -151,20 +115,6 @@ check_layout() {
   done < <(layout)
   count=$(control_count)
   check "$build at $dpi dpi: no other controls ($count found)" test "$count" -eq "$(expected_count)"
-}
-
-start_sim() {
-  "$sim" --port 0 --admin-port 0 > "$work/sim.log" 2>&1 &
-  sim_pid=$!
-  until_true 10 grep -q 'Fernsteuerung' "$work/sim.log" || return 1
-  port=$(sed -nE 's/.*Fernsteuerung.*:([0-9]+)$/\1/p' "$work/sim.log")
-  [ -n "$port" ]
-}
-
-stop_sim() {
-  kill "$sim_pid" 2>/dev/null
-  wait "$sim_pid" 2>/dev/null
-  sim_pid=""
 }
 
 # set_dpi DPI: the DPI every program of the prefix started from now on sees.

@@ -16,54 +16,14 @@ if [ -z "${ZERKA_WITH_TRAY_DISPLAY:-}" ]; then
   exec bash scripts/with-tray.sh bash scripts/wine-gui-run.sh "$@"
 fi
 source scripts/wine-env.sh
+source scripts/wine-checks.sh
 
 builds=("$@")
 [ "${#builds[@]}" -gt 0 ] || builds=(win64 win32)
 shot_dir="${ZERKA_SCREENSHOT_DIR:-docs}"
-sim=build/linux/sim/zerka-sim
 ctl=build/linux/tools/zerka2ctl
 key='HKCU\Software\Velmarin\Zerka 2 Remote 2'
 question='Keine Überwachung des Proxy-Servers nach Beendigung des Programmes!'
-
-work=$(mktemp -d)
-export WINEPREFIX="$work/prefix"
-sim_pid=""
-app_pid=""
-failures=0
-
-cleanup() {
-  [ -n "$app_pid" ] && kill "$app_pid" 2>/dev/null
-  [ -n "$sim_pid" ] && kill "$sim_pid" 2>/dev/null
-  wine_end
-  rm -rf "$work"
-}
-trap cleanup EXIT
-
-pass() { echo "PASS: $*"; }
-fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
-# check NAME COMMAND...: one check, run in this shell; the command's output is shown when it
-# fails. Returns the command's success.
-check() {
-  local name=$1
-  shift
-  if "$@" > "$work/check.log" 2>&1; then
-    pass "$name"
-  else
-    fail "$name"
-    sed 's/^/    /' "$work/check.log"
-    return 1
-  fi
-}
-
-# until_true SECONDS COMMAND...: runs the command every 0.2 s until it succeeds or time is up.
-until_true() {
-  local deadline=$((SECONDS + $1))
-  shift
-  until "$@"; do
-    [ "$SECONDS" -lt "$deadline" ] || return 1
-    sleep 0.2
-  done
-}
 
 probe() { run_wine "$probe_exe" "$@"; }
 
@@ -101,20 +61,6 @@ no_taskbar_button() { probe taskbar | grep -q '^taskbar 0 '; }
 answer_close_question() { probe confirm 10000 > "$work/question"; local s=$?; cat "$work/question"; return $s; }
 question_is() { grep -qxF "question: $1" "$work/question" || { cat "$work/question"; return 1; }; }
 app_gone() { ! kill -0 "$app_pid" 2>/dev/null; }
-
-start_sim() {
-  "$sim" --port 0 --admin-port 0 > "$work/sim.log" 2>&1 &
-  sim_pid=$!
-  until_true 10 grep -q 'Fernsteuerung' "$work/sim.log" || return 1
-  port=$(sed -nE 's/.*Fernsteuerung.*:([0-9]+)$/\1/p' "$work/sim.log")
-  [ -n "$port" ]
-}
-
-stop_sim() {
-  kill "$sim_pid" 2>/dev/null
-  wait "$sim_pid" 2>/dev/null
-  sim_pid=""
-}
 
 seed_registry() {
   run_wine64 reg delete "$key" /f > /dev/null 2>&1

@@ -16,50 +16,15 @@ if [ -z "${ZERKA_WITH_TRAY_DISPLAY:-}" ]; then
   exec bash scripts/with-tray.sh bash scripts/wine-installer-run.sh "$@"
 fi
 source scripts/wine-env.sh
+source scripts/wine-checks.sh
 
 version=$(sed -nE 's/^project\(zerka2remote VERSION ([0-9.]+).*/\1/p' CMakeLists.txt)
 setup="build/win64/packaging/windows/zerka2remote-$version-setup.exe"
 probe_exe=build/win64/tests/wine/zerka-probe.exe
-sim=build/linux/sim/zerka-sim
 settings_key='HKCU\Software\Velmarin\Zerka 2 Remote 2'
 run_key='HKCU\Software\Microsoft\Windows\CurrentVersion\Run'
 uninstall_key='HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\Zerka2 Remote'
 
-work=$(mktemp -d)
-export WINEPREFIX="$work/prefix"
-sim_pid=""
-app_pid=""
-failures=0
-
-cleanup() {
-  [ -n "$app_pid" ] && kill "$app_pid" 2>/dev/null
-  [ -n "$sim_pid" ] && kill "$sim_pid" 2>/dev/null
-  wine_end
-  rm -rf "$work"
-}
-trap cleanup EXIT
-
-pass() { echo "PASS: $*"; }
-fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
-check() {
-  local name=$1
-  shift
-  if "$@" > "$work/check.log" 2>&1; then
-    pass "$name"
-  else
-    fail "$name"
-    sed 's/^/    /' "$work/check.log"
-    return 1
-  fi
-}
-until_true() {
-  local deadline=$((SECONDS + $1))
-  shift
-  until "$@"; do
-    [ "$SECONDS" -lt "$deadline" ] || return 1
-    sleep 0.2
-  done
-}
 finish() {
   if [ "$failures" -eq 0 ]; then echo "wine-installer-run: all checks passed"; else echo "wine-installer-run: $failures checks failed"; fi
   [ "$failures" -eq 0 ]
@@ -124,11 +89,7 @@ timed_ok() {
 wine_boot
 "$ZERKA_WINESERVER" -p
 
-"$sim" --port 0 --admin-port 0 > "$work/sim.log" 2>&1 &
-sim_pid=$!
-until_true 10 grep -q 'Fernsteuerung' "$work/sim.log"
-port=$(sed -nE 's/.*Fernsteuerung.*:([0-9]+)$/\1/p' "$work/sim.log")
-check "zerka-sim started" test -n "$port" || finish
+check "zerka-sim started" start_sim || finish
 seeded=1
 while IFS='=' read -r name value; do
   run_wine64 reg add "$settings_key" /v "$name" /t REG_SZ /d "$value" /f > /dev/null 2>&1 || seeded=0
