@@ -6,6 +6,7 @@
 #                             it fails. Returns the command's success.
 #   until_true SECONDS CMD... runs the command every 0.2 s until it succeeds or time is up
 #   start_sim / stop_sim      zerka-sim on free loopback ports; its remote port in $port
+#   tray_icons                the icons Wine has docked into the tray host
 #   $failures                 how many checks failed
 
 work=$(mktemp -d)
@@ -59,4 +60,14 @@ stop_sim() {
   kill "$sim_pid" 2>/dev/null
   wait "$sim_pid" 2>/dev/null
   sim_pid=""
+}
+
+# The tray icons Wine has docked into the tray host, one line each: "X Y" of the icon's centre.
+tray_icons() {
+  local panel
+  panel=$(xdotool search --name '^panel$' 2>/dev/null | head -n 1)
+  [ -n "$panel" ] || return 0
+  xwininfo -id "$panel" -tree 2>/dev/null |
+    sed -nE 's/.*"explorer\.exe".* ([0-9]+)x([0-9]+)[-+][-0-9]+[-+][-0-9]+ +\+([-0-9]+)\+([-0-9]+).*/\1 \2 \3 \4/p' |
+    while read -r w h x y; do echo "$((x + w / 2)) $((y + h / 2))"; done
 }

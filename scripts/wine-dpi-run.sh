@@ -134,15 +134,6 @@ read_layout() {
   run_wine "$probe_exe" layout > "$work/layout" 2> /dev/null && [ "$(control_count)" -ge "$(expected_count)" ]
 }
 
-# The tray icons Wine has docked into the tray host, one line each: "X Y" of the icon's centre.
-tray_icons() {
-  local panel
-  panel=$(xdotool search --name '^panel$' 2>/dev/null | head -n 1)
-  [ -n "$panel" ] || return 0
-  xwininfo -id "$panel" -tree 2>/dev/null |
-    sed -nE 's/.*"explorer\.exe".* ([0-9]+)x([0-9]+)[-+][-0-9]+[-+][-0-9]+ +\+([-0-9]+)\+([-0-9]+).*/\1 \2 \3 \4/p' |
-    while read -r w h x y; do echo "$((x + w / 2)) $((y + h / 2))"; done
-}
 window_visible() { [ "$(run_wine "$probe_exe" visible 2> /dev/null)" = "visible 1" ]; }
 
 # Opens the window through the tray menu's first item and shoots it.

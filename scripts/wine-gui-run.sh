@@ -43,15 +43,6 @@ status_line() {
 status_like() { local text; text=$(status_line); [[ "$text" =~ $1 ]] || { echo "status line reads \"$text\", expected /$1/"; return 1; }; }
 wait_status() { local deadline=$((SECONDS + $2)); until status_like "$1" > "$work/status" 2>&1; do [ "$SECONDS" -lt "$deadline" ] || { cat "$work/status"; return 1; }; sleep 0.2; done; }
 
-# The tray icons Wine has docked into the tray host, one line each: "X Y" of the icon's centre.
-tray_icons() {
-  local panel
-  panel=$(xdotool search --name '^panel$' 2>/dev/null | head -n 1)
-  [ -n "$panel" ] || return 0
-  xwininfo -id "$panel" -tree 2>/dev/null |
-    sed -nE 's/.*"explorer\.exe".* ([0-9]+)x([0-9]+)[-+][-0-9]+[-+][-0-9]+ +\+([-0-9]+)\+([-0-9]+).*/\1 \2 \3 \4/p' |
-    while read -r w h x y; do echo "$((x + w / 2)) $((y + h / 2))"; done
-}
 tray_icon_shown() { [ -n "$(tray_icons)" ]; }
 tray_icon_gone() { [ -z "$(tray_icons)" ]; }
 window_visible() { [ "$(probe visible)" = "visible 1" ]; }

@@ -55,13 +55,6 @@ value_gone() { ! reg_value "$1" "$2" > /dev/null; }
 key_gone() { ! run_wine64 reg query "$1" > /dev/null 2>&1; }
 
 probe() { run_wine64 "$probe_exe" "$@" 2> /dev/null; }
-tray_icons() {
-  local panel
-  panel=$(xdotool search --name '^panel$' 2>/dev/null | head -n 1)
-  [ -n "$panel" ] || return 0
-  xwininfo -id "$panel" -tree 2>/dev/null |
-    sed -nE 's/.*"explorer\.exe".* ([0-9]+)x([0-9]+)[-+][-0-9]+[-+][-0-9]+ +\+([-0-9]+)\+([-0-9]+).*/\1 \2 \3 \4/p'
-}
 icon_count_is() {
   local n
   n=$(tray_icons | grep -c .)

@@ -86,6 +86,11 @@ class Program:
         self.sim_log = os.path.join(work, "sim.log")
         self.sim = subprocess.Popen([sim, "--port", str(self.port), "--admin-port", str(free_port())],
                                     stdout=open(self.sim_log, "wb"), stderr=subprocess.STDOUT)
+        # A first poll that finds no server stops polling, so the server must be up before the
+        # program starts.
+        deadline = time.monotonic() + 10
+        while not self.sim_saw("Fernsteuerung") and time.monotonic() < deadline and self.sim.poll() is None:
+            time.sleep(0.05)
         folder = os.path.join(work, "config", "Velmarin")
         os.makedirs(folder, exist_ok=True)
         settings = os.path.join(folder, "Zerka 2 Remote 2.ini")
