@@ -13,6 +13,10 @@ packages=(
   xvfb xauth trayer xdotool imagemagick x11-utils iproute2 libbenchmark-dev
   qt6-base-dev libgl-dev fonts-liberation nsis dbus python3-dbus python3-gi
   clang libclang-rt-14-dev
+  xfce4-panel xfconf lxqt-panel xfce4-notifyd gir1.2-dbusmenu-glib-0.4
+  sway waybar qt6-wayland grim
+  nagios4-core
+  lintian appstream desktop-file-utils mandoc groff man-db osslsigncode
 )
 
 missing=()
