@@ -172,6 +172,11 @@ for run in wine-gui-run wine-dpi-run wine-installer-run; do
   fi
 done
 
+step "the .deb, checked as packagers and software centres check it"
+# Its own Release build (preset linux-release), then lintian, desktop-file-validate,
+# appstreamcli, the manual pages' lint and options, the unpacked zerka2ctl.
+run_checks check-package bash scripts/check-package.sh
+
 step "fuzz smoke"
 # Each fuzz target counts as one test; a failed build of the fuzzers counts as one failure.
 FUZZ_SECONDS=${FUZZ_SECONDS:-6} bash scripts/fuzz.sh 2>&1 | tee "$log_dir/fuzz.log"
