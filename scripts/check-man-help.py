@@ -3,7 +3,8 @@
 check-man-help.py BINDIR MANDIR
 
 The program's side is what it prints for --help (zerka2remote: its refusal text, which lists
-its options); the manual page's side is every tagged paragraph (.TP) whose tag is an option.
+its options): the options in each entry of an option or a command; the manual page's side is
+the options in the tags of its tagged paragraphs (.TP).
 In both, an option is -x or --long, with a value after "=" only where it is part of the
 option itself (--autostart=on), not a placeholder (--host=HOST). Prints one PASS, FAIL or SKIP
 line per program.
@@ -23,13 +24,20 @@ def help_options(program):
     env = {k: v for k, v in os.environ.items() if k not in ("DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM")}
     run = subprocess.run([program, "--help"], capture_output=True, env=env, timeout=30)
     text = (run.stdout + run.stderr).decode("utf-8", "replace").replace("\r", "")
+    return entry_options(text)
+
+
+def entry_options(text):
+    # An entry starts near the left edge with an option, or indented a little with a command
+    # word; its explanation and continuation lines are indented further, prose is not.
     options = set()
     for line in text.splitlines():
-        line = line.strip()
-        if not line.startswith("-"):
+        entry = line.lstrip(" ")
+        indent = len(line) - len(entry)
+        if indent > 4 or not (entry.startswith("-") or (indent and re.match(r"[a-z][a-z-]*( |$)", entry))):
             continue
         # The option and its placeholders end where the explanation begins.
-        spec = re.split(r"\t| {2,}", line, maxsplit=1)[0]
+        spec = re.split(r"\t| {2,}", entry, maxsplit=1)[0]
         options.update(OPTION.findall(spec))
     return options
 
@@ -47,9 +55,7 @@ def man_options(page):
     options = set()
     for i, line in enumerate(lines[:-1]):
         if line.strip() == ".TP":
-            tag = roff_text(lines[i + 1]).strip()
-            if tag.startswith("-"):
-                options.update(OPTION.findall(tag))
+            options.update(OPTION.findall(roff_text(lines[i + 1])))
     return options
 
 
