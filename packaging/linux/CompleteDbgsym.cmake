@@ -1,8 +1,8 @@
 # Run by CPack once the packages are made (CPACK_POST_BUILD_SCRIPTS). The -dbgsym package of
 # CMake's DEB generator (3.25) lists its files in md5sums by their absolute paths in CPack's
-# scratch folder and has no documentation folder. This remakes it as Debian's own -dbgsym
-# packages are: md5sums relative to the root, /usr/share/doc/<name>-dbgsym a link to the
-# documentation of the package it belongs to.
+# scratch folder, has no documentation folder and marks its files executable. This remakes it
+# as Debian's own -dbgsym packages are: md5sums relative to the root, the files 0644,
+# /usr/share/doc/<name>-dbgsym a link to the documentation of the package it belongs to.
 
 foreach(package IN LISTS CPACK_PACKAGE_FILES)
   if(NOT package MATCHES "\\.ddeb$")
@@ -14,6 +14,10 @@ foreach(package IN LISTS CPACK_PACKAGE_FILES)
 
   file(GLOB_RECURSE files LIST_DIRECTORIES false RELATIVE "${tree}" "${tree}/usr/*")
   list(SORT files)
+  # Debug information is data, not a program to run.
+  foreach(file IN LISTS files)
+    file(CHMOD "${tree}/${file}" PERMISSIONS OWNER_READ OWNER_WRITE GROUP_READ WORLD_READ)
+  endforeach()
   set(sums "")
   foreach(file IN LISTS files)
     file(MD5 "${tree}/${file}" sum)
