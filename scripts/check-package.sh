@@ -44,7 +44,8 @@ root=$scratch/root
 dpkg-deb -x "$deb" "$root"
 [ -z "$ddeb" ] || dpkg-deb -x "$ddeb" "$scratch/dbgsym"
 
-# lintian's tags from warnings up; an override in the package needs its reason beside it.
+# lintian's tags from warnings up. None is overridden; an override would go into the package
+# with its reason in a comment above it.
 lint() {
   lintian --fail-on error,warning --display-level '>=warning' "$@" 2>&1 | grep -v 'running with root privileges'
   return "${PIPESTATUS[0]}"
