@@ -24,7 +24,10 @@ struct PendingLookup {
 std::string Seconds(std::chrono::milliseconds bound) {
   const auto tenths = (bound.count() + 50) / 100;
   std::string text = std::to_string(tenths / 10);
-  if (tenths % 10 != 0) text += "," + std::to_string(tenths % 10);
+  if (tenths % 10 != 0) {
+    text += ',';
+    text += static_cast<char>('0' + tenths % 10);
+  }
   return text;
 }
 
