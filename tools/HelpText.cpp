@@ -8,7 +8,7 @@ std::string HelpText() {
   return "Aufruf: zerka2ctl [-H HOST] [-p PORT] [-t S] BEFEHL [OPTIONEN]\n"
          "\n"
          "Fernsteuerung eines Zerka-Proxy-Servers über sein Fernsteuerungsprotokoll.\n"
-         "Optionen dürfen vor oder nach dem Befehl stehen, lange auch als --name=WERT.\n"
+         "Optionen dürfen vor oder nach dem Befehl stehen, auch als --port=4295 oder -p4295.\n"
          "\n"
          "Optionen:\n"
          "  -H, --hostname HOST, --host HOST\n"
