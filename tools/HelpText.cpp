@@ -17,7 +17,7 @@ std::string HelpText() {
          "  -p, --port PORT  Fernsteuerungs-Port für Datagramme und die Statusverbindung\n"
          "                   (Vorgabe: 4295)\n"
          "  -t, --timeout S  Zeitgrenze in Sekunden (Vorgabe: 5, mindestens 2): für check\n"
-         "                   die ganze Prüfung, sonst die Namensauflösung\n"
+         "                   und status der ganze Befehl, sonst die Namensauflösung\n"
          "  -h, --help       zeigt diese Hilfe\n"
          "  -V, --version    zeigt die Version\n"
          "\n"

@@ -135,23 +135,28 @@ CheckResult LookupFailureCheck(const HostLookupResult& lookup) {
                 lookup.FailureText, "");
 }
 
-int RunCheck(const std::string& host, int port, const CheckOptions& options, std::ostream& out,
-             const HostResolver& resolve) {
+BoundedPoll PollWithin(const std::string& host, int port, std::int32_t timeoutSeconds,
+                       const HostResolver& resolve) {
   using Clock = std::chrono::steady_clock;
   const auto start = Clock::now();
-  const std::int32_t streamShareMs = options.TimeoutSeconds * 1000 - QueriesReserveMs - StartReserveMs;
-  const HostLookupResult lookup =
+  const std::int32_t streamShareMs = timeoutSeconds * 1000 - QueriesReserveMs - StartReserveMs;
+  BoundedPoll bounded;
+  bounded.Lookup =
       LookUpHost(host, port, std::chrono::milliseconds(streamShareMs - LeastStreamMs), resolve);
-  CheckResult result;
-  if (!lookup.Server) {
-    result = LookupFailureCheck(lookup);
-  } else {
-    const auto lookupMs =
-        std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count();
-    StatusPoller poller(*lookup.Server);
-    BoundPollForCheck(poller.Remote(), streamShareMs - static_cast<std::int32_t>(lookupMs));
-    result = EvaluateCheck(poller.Poll(), options);
-  }
+  if (!bounded.Lookup.Server) return bounded;
+  const auto lookupMs =
+      std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count();
+  StatusPoller poller(*bounded.Lookup.Server);
+  BoundPollForCheck(poller.Remote(), streamShareMs - static_cast<std::int32_t>(lookupMs));
+  bounded.Poll = poller.Poll();
+  return bounded;
+}
+
+int RunCheck(const std::string& host, int port, const CheckOptions& options, std::ostream& out,
+             const HostResolver& resolve) {
+  const BoundedPoll bounded = PollWithin(host, port, options.TimeoutSeconds, resolve);
+  const CheckResult result =
+      bounded.Poll ? EvaluateCheck(*bounded.Poll, options) : LookupFailureCheck(bounded.Lookup);
   out << ConsoleText(result.Line) << '\n' << std::flush;
   return result.ExitStatus;
 }

@@ -42,6 +42,14 @@ CheckResult EvaluateCheck(const PollResult& poll, const CheckOptions& options);
 // configuration), CRITICAL when the name service failed or did not answer in time.
 CheckResult LookupFailureCheck(const HostLookupResult& lookup);
 
+// One lookup and one poll, together within timeoutSeconds; no poll when the lookup failed.
+struct BoundedPoll {
+  HostLookupResult Lookup;
+  std::optional<PollResult> Poll;
+};
+BoundedPoll PollWithin(const std::string& host, int port, std::int32_t timeoutSeconds,
+                       const HostResolver& resolve = PlatformResolver());
+
 // Resolves, polls and prints the plugin line, all within the options' time-out.
 int RunCheck(const std::string& host, int port, const CheckOptions& options, std::ostream& out,
              const HostResolver& resolve = PlatformResolver());

@@ -63,12 +63,16 @@ class Session {
   bool reported_ = false;
 };
 
-// The tray tip's four lines, or one JSON object. A failed lock-state query still shows the
-// status as the window does; a JSON reader gets the error object instead.
-int Status(const CommandLine& line, const ServerAddress& server, std::ostream& out,
-           std::ostream& err) {
-  StatusPoller poller(server);
-  const PollResult poll = poller.Poll();
+// The tray tip's four lines, or one JSON object, within the time-out. A failed lock-state
+// query still shows the status as the window does; a JSON reader gets the error object instead.
+int Status(const CommandLine& line, std::ostream& out, std::ostream& err) {
+  const BoundedPoll bounded = PollWithin(line.Host, line.Port, line.Checking.TimeoutSeconds);
+  PollResult poll;
+  if (bounded.Poll) {
+    poll = *bounded.Poll;
+  } else {
+    poll.Errors.push_back(bounded.Lookup.FailureText);
+  }
   if (const auto stale = poll.StaleBecause()) (line.Json ? err : out) << ConsoleText(*stale) << '\n';
   if (line.Json) {
     out << (poll.Errors.empty() ? PollJson(poll) : ErrorJson(poll.Errors.front())) << '\n';
@@ -110,6 +114,7 @@ int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
   }
   const CommandLine& line = std::get<CommandLine>(parsed.Outcome);
   if (line.Command == "check") return RunCheck(line.Host, line.Port, line.Checking, out);
+  if (line.Command == "status") return Status(line, out, err);
 
   const HostLookupResult lookup = LookUpHost(
       line.Host, line.Port, std::chrono::seconds(line.Checking.TimeoutSeconds));
@@ -119,7 +124,6 @@ int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
     return ExitReported;
   }
   const ServerAddress& server = *lookup.Server;
-  if (line.Command == "status") return Status(line, server, out, err);
   if (line.Command == "watch") {
     StatusPoller poller(server);
     if (wait) return Watch(poller, line.Watching, *wait, out, err);
