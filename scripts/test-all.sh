@@ -125,6 +125,9 @@ run_checks() {
   fi
 }
 
+step "Nagios 4 schedules zerka2ctl check"
+run_checks nagios-check timeout 180 bash tests/tools/nagios-check.sh build/linux
+
 step "Windows tests under Wine"
 wine_programs=(build/win64/tests/*/*_tests.exe build/win32/tests/*/*_tests.exe)
 for exe in "${wine_programs[@]}"; do

@@ -36,6 +36,7 @@ cleanup() {
   rm -rf "$dir"
 }
 trap cleanup EXIT
+trap 'exit 1' TERM INT
 mkdir -p "$dir/checkresults" "$dir/tmp"
 cp "$ctl" "$dir/zerka2ctl"
 
