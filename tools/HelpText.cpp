@@ -88,7 +88,7 @@ std::string HelpText() {
          "Die Befehle fetch-mail, logout, toggle-lock und stop erwarten keine Antwort.\n"
          "Eine Meldung, die der Server statt des Leitungsstatus schickt, erscheint in der\n"
          "Standardausgabe (bei --json in der Standardfehlerausgabe); die Zahlen sind dann\n"
-         "die des zuletzt erhaltenen Leitungsstatus.\n"
+         "die des zuletzt erhaltenen Leitungsstatus (bei --json null).\n"
          "\n"
          "Fehlermeldungen erscheinen in der Standardfehlerausgabe, jede Meldung für sich\n"
          "und mit Host und Port des Servers davor.\n"
