@@ -12,7 +12,7 @@ namespace zerka {
 namespace {
 
 // A poll may wait up to the read time-out for a silent server; a stop does not wait that long.
-constexpr suseconds_t StopGraceMicroseconds = 700000;
+constexpr suseconds_t StopGraceMicroseconds = 500000;
 
 volatile std::sig_atomic_t stopsAsked = 0;
 volatile std::sig_atomic_t waiting = 0;

@@ -6,7 +6,7 @@ namespace zerka {
 namespace {
 
 // A poll may wait up to the read time-out for a silent server; a stop does not wait that long.
-constexpr DWORD StopGraceMs = 700;
+constexpr DWORD StopGraceMs = 500;
 
 // The console's control handler runs on a thread of its own: it sets the event that the
 // program's thread waits on, and ends the program itself when that thread is in a poll.
