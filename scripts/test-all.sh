@@ -125,6 +125,10 @@ run_checks() {
   fi
 }
 
+step "zerka2ctl check in a Nagios 4 core and against real name services"
+run_checks nagios-check timeout 180 bash tests/tools/nagios-check.sh build/linux
+run_checks name-service-check timeout 60 bash tests/tools/name-service-check.sh build/linux
+
 step "Windows tests under Wine"
 wine_programs=(build/win64/tests/*/*_tests.exe build/win32/tests/*/*_tests.exe)
 for exe in "${wine_programs[@]}"; do

@@ -1,5 +1,7 @@
 #include "tools/MonitoringCheck.h"
 
+#include <chrono>
+
 #include "base/Latin1.h"
 #include "net/NetTCPClient.h"
 #include "remote/LineStatusText.h"
@@ -17,6 +19,8 @@ constexpr std::uint8_t LockLocked = 1;
 // the program and the sends.
 constexpr std::int32_t QueriesReserveMs = 2 * (3 + 500) + 200;
 constexpr std::int32_t StartReserveMs = 300;
+// What the stream exchange keeps when the name service took nearly all of its share.
+constexpr std::int32_t LeastStreamMs = 50;
 
 // The plugin line is one line, and "|" starts its performance data.
 std::string OneLine(const std::string& text) {
@@ -36,10 +40,16 @@ std::string OneLine(const std::string& text) {
 // A duration for people: zero reads 0:00:00 here, not as in the window.
 std::string ClockTime(std::int32_t seconds) { return seconds == 0 ? "0:00:00" : FormatDuration(seconds); }
 
-std::string PerformanceData(const ServerStatus& status) {
-  return " | connections=" + std::to_string(status.Connections) +
-         " online=" + std::to_string(status.OnlineSeconds) +
-         "s hangup=" + std::to_string(status.SecondsUntilHangup) + "s";
+std::string Threshold(const std::optional<ThresholdRange>& range) {
+  return range ? range->Text : std::string();
+}
+
+// label=value[unit];warn;crit;min as the plugin guidelines lay it out.
+std::string PerformanceData(const ServerStatus& status, const CheckOptions& options) {
+  return " | connections=" + std::to_string(status.Connections) + ";;;0" +
+         " online=" + std::to_string(status.OnlineSeconds) + "s;;;0" +
+         " hangup=" + std::to_string(status.SecondsUntilHangup) + "s;" +
+         Threshold(options.Warning) + ";" + Threshold(options.Critical) + ";0";
 }
 
 std::string Label(int exitStatus) {
@@ -55,10 +65,9 @@ CheckResult Result(int exitStatus, const std::string& text, const std::string& p
   return {exitStatus, Label(exitStatus) + OneLine(text) + performance};
 }
 
-// Bounds the stream exchange so that it and the two datagram queries after it end within the
-// check's time-out.
-void BoundPollForCheck(TZerka2Remote& remote, std::int32_t timeoutSeconds) {
-  const std::int32_t streamMs = timeoutSeconds * 1000 - QueriesReserveMs - StartReserveMs;
+// Bounds the stream exchange so that it and the two datagram queries after it end within
+// what is left of the check's time-out.
+void BoundPollForCheck(TZerka2Remote& remote, std::int32_t streamMs) {
   TNetTCPClient& stream = remote.StreamClient();
   stream.ConnectTimeout = streamMs;
   // One deadline for every read, counted from before the connect, so connect and reads
@@ -69,11 +78,15 @@ void BoundPollForCheck(TZerka2Remote& remote, std::int32_t timeoutSeconds) {
 }  // namespace
 
 CheckResult EvaluateCheck(const PollResult& poll, const CheckOptions& options) {
+  // An answer nobody can read is a fault of the server (or of the port), whatever came after.
+  if (poll.FaultyAnswer) {
+    return Result(CheckCritical, "fehlerhafte Antwort, " + *poll.FaultyAnswer, "");
+  }
   if (!poll.Errors.empty()) return Result(CheckCritical, poll.Errors.front(), "");
   const ServerStatus& status = *poll.Status;
   // Address, times and performance data only from a record of this poll, never from one
   // cached before.
-  const std::string performance = poll.ServerMessage ? "" : PerformanceData(status);
+  const std::string performance = poll.ServerMessage ? "" : PerformanceData(status, options);
   if (status.LineState == TZerka2Remote::NoValidState) {
     return Result(CheckCritical, "keine gültige Antwort auf die Abfrage des DFÜ-Status"_l1,
                   performance);
@@ -95,10 +108,13 @@ CheckResult EvaluateCheck(const PollResult& poll, const CheckOptions& options) {
   std::string text = LineStateText(status.LineState) + ", " + LockStateText(status.LockState);
   if (status.LineState == LineConnected && !poll.ServerMessage) {
     text += ", " + status.DialupAddress + ", online " + ClockTime(status.OnlineSeconds);
-    if (options.WarningHangupSeconds && status.SecondsUntilHangup < *options.WarningHangupSeconds) {
+    const double untilHangup = status.SecondsUntilHangup;
+    if (options.Critical && options.Critical->Alerts(untilHangup)) {
+      exitStatus = CheckCritical;
+    } else if (options.Warning && options.Warning->Alerts(untilHangup)) {
       exitStatus = CheckWarning;
-      text += ", Zeit bis Auflegen " + ClockTime(status.SecondsUntilHangup);
     }
+    if (exitStatus != CheckOk) text += ", Zeit bis Auflegen " + ClockTime(status.SecondsUntilHangup);
   }
   if (status.LineState == LineAttemptFailed) {
     exitStatus = options.CriticalFailed ? CheckCritical : CheckWarning;
@@ -114,12 +130,37 @@ CheckResult EvaluateCheck(const PollResult& poll, const CheckOptions& options) {
   return Result(exitStatus, text, performance);
 }
 
-int RunCheck(const std::string& host, int port, const CheckOptions& options, std::ostream& out) {
-  StatusPoller poller(host, port);
-  BoundPollForCheck(poller.Remote(), options.TimeoutSeconds);
-  const CheckResult result = EvaluateCheck(poller.Poll(), options);
+CheckResult LookupFailureCheck(const HostLookupResult& lookup) {
+  return Result(lookup.Failure == LookupFailure::NotFound ? CheckUnknown : CheckCritical,
+                lookup.FailureText, "");
+}
+
+BoundedPoll PollWithin(const std::string& host, int port, std::int32_t timeoutSeconds,
+                       const HostResolver& resolve) {
+  using Clock = std::chrono::steady_clock;
+  const auto start = Clock::now();
+  const std::int32_t streamShareMs = timeoutSeconds * 1000 - QueriesReserveMs - StartReserveMs;
+  BoundedPoll bounded;
+  bounded.Lookup =
+      LookUpHost(host, port, std::chrono::milliseconds(streamShareMs - LeastStreamMs), resolve);
+  if (!bounded.Lookup.Server) return bounded;
+  const auto lookupMs =
+      std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count();
+  StatusPoller poller(*bounded.Lookup.Server);
+  BoundPollForCheck(poller.Remote(), streamShareMs - static_cast<std::int32_t>(lookupMs));
+  bounded.Poll = poller.Poll();
+  return bounded;
+}
+
+int RunCheck(const std::string& host, int port, const CheckOptions& options, std::ostream& out,
+             const HostResolver& resolve) {
+  const BoundedPoll bounded = PollWithin(host, port, options.TimeoutSeconds, resolve);
+  const CheckResult result =
+      bounded.Poll ? EvaluateCheck(*bounded.Poll, options) : LookupFailureCheck(bounded.Lookup);
   out << ConsoleText(result.Line) << '\n' << std::flush;
   return result.ExitStatus;
 }
+
+std::string UsageCheckLine(const std::string& why) { return "ZERKA UNKNOWN - " + OneLine(why); }
 
 }  // namespace zerka

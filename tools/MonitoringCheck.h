@@ -7,7 +7,9 @@
 #include <ostream>
 #include <string>
 
+#include "tools/HostLookup.h"
 #include "tools/StatusPoll.h"
+#include "tools/ThresholdRange.h"
 
 namespace zerka {
 
@@ -22,7 +24,9 @@ constexpr std::int32_t DefaultCheckTimeoutSeconds = 5;
 constexpr std::int32_t MinCheckTimeoutSeconds = 2;
 
 struct CheckOptions {
-  std::optional<std::int32_t> WarningHangupSeconds;
+  // Applied to the seconds until hang-up while connected.
+  std::optional<ThresholdRange> Warning;
+  std::optional<ThresholdRange> Critical;
   bool CriticalFailed = false;
   std::int32_t TimeoutSeconds = DefaultCheckTimeoutSeconds;
 };
@@ -34,6 +38,23 @@ struct CheckResult {
 
 CheckResult EvaluateCheck(const PollResult& poll, const CheckOptions& options);
 
-int RunCheck(const std::string& host, int port, const CheckOptions& options, std::ostream& out);
+// A name that could not be resolved: UNKNOWN when the name does not exist (a wrong
+// configuration), CRITICAL when the name service failed or did not answer in time.
+CheckResult LookupFailureCheck(const HostLookupResult& lookup);
+
+// One lookup and one poll, together within timeoutSeconds; no poll when the lookup failed.
+struct BoundedPoll {
+  HostLookupResult Lookup;
+  std::optional<PollResult> Poll;
+};
+BoundedPoll PollWithin(const std::string& host, int port, std::int32_t timeoutSeconds,
+                       const HostResolver& resolve = PlatformResolver());
+
+// Resolves, polls and prints the plugin line, all within the options' time-out.
+int RunCheck(const std::string& host, int port, const CheckOptions& options, std::ostream& out,
+             const HostResolver& resolve = PlatformResolver());
+
+// The plugin line for a command line that was not understood.
+std::string UsageCheckLine(const std::string& why);
 
 }  // namespace zerka

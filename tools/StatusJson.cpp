@@ -6,6 +6,28 @@
 #include "remote/LineStatusText.h"
 
 namespace zerka {
+namespace {
+
+std::string Opening(const std::string& time) {
+  return time.empty() ? "{" : "{\"time\": " + JsonString(time) + ", ";
+}
+
+std::string Body(const ServerStatus& status, bool recordCurrent) {
+  const auto number = [&](std::int32_t value) {
+    return recordCurrent ? std::to_string(value) : std::string("null");
+  };
+  return "\"connections\": " + number(status.Connections) +
+         ", \"line_state\": " + std::to_string(status.LineState) +
+         ", \"line_text\": " + JsonString(LineStateText(status.LineState)) +
+         ", \"lock_state\": " + std::to_string(status.LockState) +
+         ", \"lock_text\": " + JsonString(LockStateText(status.LockState)) +
+         ", \"seconds_until_hangup\": " + number(status.SecondsUntilHangup) +
+         ", \"dialup_address\": " +
+         (recordCurrent ? JsonString(status.DialupAddress) : std::string("null")) +
+         ", \"online_seconds\": " + number(status.OnlineSeconds);
+}
+
+}  // namespace
 
 std::string JsonString(const std::string& latin1) {
   std::string json = "\"";
@@ -32,19 +54,17 @@ std::string JsonString(const std::string& latin1) {
   return json + "\"";
 }
 
-std::string StatusJson(const ServerStatus& status) {
-  return "{\"connections\": " + std::to_string(status.Connections) +
-         ", \"line_state\": " + std::to_string(status.LineState) +
-         ", \"line_text\": " + JsonString(LineStateText(status.LineState)) +
-         ", \"lock_state\": " + std::to_string(status.LockState) +
-         ", \"lock_text\": " + JsonString(LockStateText(status.LockState)) +
-         ", \"seconds_until_hangup\": " + std::to_string(status.SecondsUntilHangup) +
-         ", \"dialup_address\": " + JsonString(status.DialupAddress) +
-         ", \"online_seconds\": " + std::to_string(status.OnlineSeconds) + "}";
+std::string StatusJson(const ServerStatus& status) { return "{" + Body(status, true) + "}"; }
+
+std::string PollJson(const PollResult& poll, const std::string& time) {
+  const auto stale = poll.StaleBecause();
+  std::string json = Opening(time) + Body(*poll.Status, !stale);
+  if (stale) json += ", \"message\": " + JsonString(*stale);
+  return json + "}";
 }
 
-std::string ErrorJson(const std::string& latin1Message) {
-  return "{\"error\": " + JsonString(latin1Message) + "}";
+std::string ErrorJson(const std::string& latin1Message, const std::string& time) {
+  return Opening(time) + "\"error\": " + JsonString(latin1Message) + "}";
 }
 
 }  // namespace zerka

@@ -1,6 +1,7 @@
 #pragma once
 // zerka2ctl's JSON: one object per line, UTF-8, from the system's Latin-1 texts.
 
+#include <optional>
 #include <string>
 
 #include "tools/StatusPoll.h"
@@ -14,6 +15,10 @@ std::string JsonString(const std::string& latin1);
 // The status with the texts the window shows; keys in a fixed order.
 std::string StatusJson(const ServerStatus& status);
 
-std::string ErrorJson(const std::string& latin1Message);
+// The poll's status: as above while its record is current; otherwise the record's fields are
+// null and "message" says why. A time, when given, comes first as "time".
+std::string PollJson(const PollResult& poll, const std::string& time = "");
+
+std::string ErrorJson(const std::string& latin1Message, const std::string& time = "");
 
 }  // namespace zerka

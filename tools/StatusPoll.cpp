@@ -3,6 +3,13 @@
 #include "remote/LineStatusText.h"
 
 namespace zerka {
+namespace {
+
+// The client shows this text in place of a message when the answer's type is neither the
+// record nor a message. A server does not send it as a message of its own.
+constexpr const char* UnknownAnswerText = "Unbekannter Datentyp";
+
+}  // namespace
 
 std::string TrayTip(const ServerStatus& status) {
   return TrayTipText(LineStateText(status.LineState), LockStateText(status.LockState),
@@ -10,14 +17,19 @@ std::string TrayTip(const ServerStatus& status) {
                      FormatDuration(status.OnlineSeconds));
 }
 
-StatusPoller::StatusPoller(const std::string& host, int port) {
-  remote_.SetHost(host);
-  remote_.SetPort(port);
+StatusPoller::StatusPoller(const ServerAddress& server) : server_(server) {
+  remote_.SetHost(server.Address);
+  remote_.SetPort(server.Port);
   remote_.SetOnError([this](TComponent*, const std::string& Text) {
-    if (current_) current_->Errors.push_back(Text);
+    if (current_) current_->Errors.push_back(server_.At(Text));
   });
   remote_.SetShowMessage([this](const std::string& Text) {
-    if (current_) current_->ServerMessage = Text;
+    if (!current_) return;
+    if (Text == UnknownAnswerText) {
+      current_->FaultyAnswer = server_.At(Text);
+    } else {
+      current_->ServerMessage = Text;
+    }
   });
 }
 

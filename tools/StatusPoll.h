@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "remote/Zerka2Remote.h"
+#include "tools/HostLookup.h"
 
 namespace zerka {
 
@@ -27,21 +28,32 @@ std::string TrayTip(const ServerStatus& status);
 
 struct PollResult {
   // Missing when the refresh or the line-state query failed: the window ends its cycle there.
-  // After a server message it holds the record cached before.
+  // After a server message or a faulty answer it holds the record cached before.
   std::optional<ServerStatus> Status;
-  std::vector<std::string> Errors;  // the client's reports, in order (Latin-1)
-  // What the server sent instead of the record ("Unbekannter Datentyp" for an unknown answer).
+  std::vector<std::string> Errors;  // the client's reports, in order, naming the server
+  // What the server sent instead of the record.
   std::optional<std::string> ServerMessage;
+  // An answer of a type the protocol does not know (another service on the port), naming the
+  // server.
+  std::optional<std::string> FaultyAnswer;
+
+  bool RecordCurrent() const { return Status && !ServerMessage && !FaultyAnswer; }
+  // Why the record is not of this poll: the server's text, or the fault's.
+  std::optional<std::string> StaleBecause() const {
+    return FaultyAnswer ? FaultyAnswer : ServerMessage;
+  }
 };
 
 class StatusPoller {
  public:
-  StatusPoller(const std::string& host, int port);
+  explicit StatusPoller(const ServerAddress& server);
 
   PollResult Poll();
   TZerka2Remote& Remote() { return remote_; }
+  const ServerAddress& Server() const { return server_; }
 
  private:
+  ServerAddress server_;
   TZerka2Remote remote_;
   PollResult* current_ = nullptr;
 };

@@ -6,7 +6,7 @@
 #include "remote/LineStatusText.h"
 #include "tools/ConsoleText.h"
 #include "tools/StatusJson.h"
-#include "tools/Zerka2Ctl.h"
+#include "tools/Timestamp.h"
 
 namespace zerka {
 namespace {
@@ -21,54 +21,71 @@ class Watcher {
       ShowFailure(poll);
       return;
     }
-    ShowServerMessage(poll.ServerMessage);
+    ShowServerMessage(poll.StaleBecause());
     const bool recovered = failing_;
     if (recovered) {
       failing_ = false;
-      Note("wieder erreichbar");
+      // Beside the error it ends, so a reader of one stream sees both.
+      Write(err_, ConsoleText("wieder erreichbar"));
     }
-    if (recovered || !shown_ || Changed(*shown_, *poll.Status)) ShowStatus(*poll.Status);
+    if (options_.Json) {
+      const std::string json = PollJson(poll);
+      if (recovered || json != shownJson_) Write(out_, PollJson(poll, Time()), false);
+      shownJson_ = json;
+    } else if (recovered || !shown_ || Changed(*shown_, *poll.Status)) {
+      Write(out_, ConsoleText(TrayTip(*poll.Status)));
+      shown_ = *poll.Status;
+    }
   }
 
  private:
-  // The window raises its balloon on a change of either text; a JSON reader also wants the
-  // numbers.
-  bool Changed(const ServerStatus& before, const ServerStatus& now) const {
-    if (options_.Json) return before != now;
+  // The window raises its balloon on a change of either text.
+  static bool Changed(const ServerStatus& before, const ServerStatus& now) {
     return LineStateText(before.LineState) != LineStateText(now.LineState) ||
            LockStateText(before.LockState) != LockStateText(now.LockState);
-  }
-
-  void ShowStatus(const ServerStatus& status) {
-    out_ << (options_.Json ? StatusJson(status) : ConsoleText(TrayTip(status))) << '\n' << std::flush;
-    shown_ = status;
   }
 
   // Once when the failures begin; the polls go on.
   void ShowFailure(const PollResult& poll) {
     if (failing_) return;
     failing_ = true;
-    if (options_.Json) out_ << ErrorJson(poll.Errors.front()) << '\n' << std::flush;
-    for (const std::string& error : poll.Errors) err_ << ConsoleText(error) << '\n';
-    err_ << std::flush;
+    if (options_.Json) Write(out_, ErrorJson(poll.Errors.front(), Time()), false);
+    for (const std::string& error : poll.Errors) Write(err_, ConsoleText(error));
   }
 
   // A server that answers with the same message on every poll shows it once; in JSON it goes
   // to standard error, so that standard output stays one object per line.
   void ShowServerMessage(const std::optional<std::string>& message) {
-    if (message && message != lastMessage_) Note(*message);
+    if (message && message != lastMessage_) {
+      Write(options_.Json ? err_ : out_, ConsoleText(*message));
+    }
     lastMessage_ = message;
   }
 
-  void Note(const std::string& latin1) {
-    std::ostream& stream = options_.Json ? err_ : out_;
-    stream << ConsoleText(latin1) << '\n' << std::flush;
+  std::string Time() const {
+    return options_.Timestamps ? IsoLocalTime(std::chrono::system_clock::now()) : std::string();
+  }
+
+  // Each line flushed at once; with --timestamps each text line after the time.
+  void Write(std::ostream& stream, const std::string& text, bool stamped = true) {
+    const std::string time = stamped ? Time() : std::string();
+    std::string lines;
+    std::size_t begin = 0;
+    while (begin <= text.size()) {
+      const auto end = text.find('\n', begin);
+      const std::string line = text.substr(begin, end == std::string::npos ? end : end - begin);
+      lines += (time.empty() ? "" : time + " ") + line + "\n";
+      if (end == std::string::npos) break;
+      begin = end + 1;
+    }
+    stream << lines << std::flush;
   }
 
   const WatchOptions& options_;
   std::ostream& out_;
   std::ostream& err_;
   std::optional<ServerStatus> shown_;
+  std::string shownJson_;
   std::optional<std::string> lastMessage_;
   bool failing_ = false;
 };
@@ -79,9 +96,13 @@ int Watch(StatusPoller& poller, const WatchOptions& options, IntervalWait& wait,
           std::ostream& err) {
   Watcher watcher(options, out, err);
   do {
-    watcher.Show(poller.Poll());
-    // Nobody reads any more (a closed pipe where the write does not end the program).
-    if (!out) return ExitReported;
+    const PollResult poll = poller.Poll();
+    // A poll cut short by the stop may report the cut; the user asked for the end.
+    if (wait.StopPending()) break;
+    watcher.Show(poll);
+    // Nobody reads any more: a closed pipe, written to without the signal that would end
+    // the program.
+    if (!out) break;
   } while (!wait.StopRequestedWithin(options.Interval));
   return 0;
 }

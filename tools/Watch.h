@@ -15,9 +15,10 @@ constexpr std::chrono::milliseconds MinWatchInterval{50};
 struct WatchOptions {
   std::chrono::milliseconds Interval = DefaultWatchInterval;
   bool Json = false;
+  bool Timestamps = false;
 };
 
-// Runs until wait reports a stop (exit status 0) or standard output fails (2).
+// Runs until wait reports a stop or standard output can no longer be written; exit status 0.
 int Watch(StatusPoller& poller, const WatchOptions& options, IntervalWait& wait, std::ostream& out,
           std::ostream& err);
 

@@ -26,14 +26,8 @@ struct Outcome {
   std::string err;
 };
 
-// What the console receives for a system text.
-std::string Console(const std::string& latin1) {
-#ifdef _WIN32
-  return latin1;
-#else
-  return Latin1ToUtf8(latin1);
-#endif
-}
+// What a pipe or a file receives for a system text, on every system.
+std::string Console(const std::string& latin1) { return Latin1ToUtf8(latin1); }
 
 // What a file receives from the program's standard streams: Windows writes text with CR LF.
 std::string Written(const std::string& text) {
@@ -72,6 +66,9 @@ class Zerka2Ctl : public ::testing::Test {
     outcome.err = err.str();
     return outcome;
   }
+
+  // How reports name the server.
+  std::string At() const { return "127.0.0.1:" + std::to_string(sim.RemotePort()) + ": "; }
 
   static std::string ReadFile(const std::string& path) {
     std::ifstream file(path, std::ios::binary);
@@ -183,7 +180,7 @@ TEST_F(Zerka2Ctl, AFailedRefreshIsReportedOneLineBreakPerCrLfAndEndsTheStatus) {
   sim.Stop();
   const Outcome outcome = Run({"status"});
   EXPECT_EQ(outcome.out, "");
-  EXPECT_EQ(outcome.err, "Socket-Fehler # 10061\nVerbindung abgelehnt.\n");
+  EXPECT_EQ(outcome.err, At() + "Socket-Fehler # 10061\nVerbindung abgelehnt.\n");
   EXPECT_EQ(outcome.exitStatus, 2);
 }
 
@@ -204,7 +201,7 @@ TEST_F(Zerka2Ctl, AReportedQueryFailureGoesToStandardErrorWithStatusTwo) {
   sim.SetDatagramFault(sim::DatagramFault::ZeroLength);
   const Outcome outcome = Run({"lock-state"});
   EXPECT_EQ(outcome.out, "255\n");
-  EXPECT_EQ(outcome.err, "UDP Empfangsfehler = 0.\n");
+  EXPECT_EQ(outcome.err, At() + "UDP Empfangsfehler = 0.\n");
   EXPECT_EQ(outcome.exitStatus, 2);
 }
 
@@ -249,11 +246,12 @@ TEST_F(Zerka2Ctl, BadCommandLinesAreRefusedWithStatusThree) {
 TEST_F(Zerka2Ctl, HelpExplainsInGerman) {
   std::ostringstream out, err;
   EXPECT_EQ(RunZerka2Ctl({"--help"}, out, err), 0);
-  EXPECT_EQ(out.str().rfind("Aufruf: zerka2ctl [--host HOST] [--port PORT] BEFEHL", 0), 0u);
+  EXPECT_EQ(out.str().rfind("Aufruf: zerka2ctl [-H HOST] [-p PORT] [-t S] BEFEHL", 0), 0u);
   EXPECT_NE(out.str().find(Console("Sperr-Status")), std::string::npos);
   EXPECT_EQ(err.str(), "");
 }
 
+// Redirected, both systems write the same UTF-8 bytes, line ends aside.
 TEST_F(Zerka2Ctl, TheProgramWritesTheSameBytes) {
   Outcome outcome = RunProgram({"status"});
   EXPECT_EQ(outcome.out, Written(Console(HealthyStatus)));
@@ -263,7 +261,7 @@ TEST_F(Zerka2Ctl, TheProgramWritesTheSameBytes) {
   sim.SetDatagramFault(sim::DatagramFault::ZeroLength);
   outcome = RunProgram({"line-state"});
   EXPECT_EQ(outcome.out, Written("255\n"));
-  EXPECT_EQ(outcome.err, Written("UDP Empfangsfehler = 0.\n"));
+  EXPECT_EQ(outcome.err, Written(At() + "UDP Empfangsfehler = 0.\n"));
   EXPECT_EQ(outcome.exitStatus, 2);
 }
 
