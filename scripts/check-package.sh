@@ -6,7 +6,6 @@
 set -uo pipefail
 cd "$(dirname "$0")/.."
 
-export CMAKE_CXX_COMPILER_LAUNCHER="${CMAKE_CXX_COMPILER_LAUNCHER:-ccache}" CCACHE_BASEDIR="${CCACHE_BASEDIR:-$PWD}"
 jobs=$(( $(nproc) < 2 ? 1 : 2 ))
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
