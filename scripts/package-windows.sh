@@ -33,6 +33,9 @@ while [ $# -gt 0 ]; do
 done
 if [ -n "$sign_pfx" ]; then
   [ -n "$sign_password_file" ] || { echo "--sign needs --sign-password-file" >&2; exit 2; }
+  for file in "$sign_pfx" "$sign_password_file"; do
+    [ -r "$file" ] || { echo "cannot read $file" >&2; exit 2; }
+  done
   command -v osslsigncode > /dev/null || { echo "osslsigncode is missing (scripts/install-deps.sh)" >&2; exit 1; }
   export ZERKA_SIGN_PFX=$sign_pfx ZERKA_SIGN_PASSWORD_FILE=$sign_password_file
   export ZERKA_SIGN_TIMESTAMP_URL=$timestamp_url
