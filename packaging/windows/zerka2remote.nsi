@@ -179,6 +179,8 @@ Function ${UN}EndProgram
   Exch $R1 ; WHAT
   Exch
   Exch $R0 ; EXE
+  DetailPrint "${PRODUCT} wird beendet ..."
+  SetDetailsPrint none
   ExecWait '"$R0" --quit' $0
   ${If} $0 != 0
     MessageBox MB_YESNO|MB_ICONEXCLAMATION "${PRODUCT} reagiert nicht. Beenden?" /SD IDYES IDNO +2
@@ -188,6 +190,7 @@ Function ${UN}EndProgram
     MessageBox MB_ICONSTOP "${PRODUCT} läuft noch und ließ sich nicht beenden. Bitte beenden Sie es und starten Sie die $R1 erneut." /SD IDOK
     Abort
   ${EndIf}
+  SetDetailsPrint lastused
   Pop $R0
   Pop $R1
 FunctionEnd
