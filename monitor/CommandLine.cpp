@@ -4,21 +4,24 @@
 
 namespace zerka {
 
-TCommandLine ParseCommandLine(const std::vector<std::string>& args, bool quitKnown) {
+TCommandLine ParseCommandLine(const std::vector<std::string>& args, bool instanceKnown) {
   if (args.empty()) return {};
   // One option at a time: a second one would leave open which of them wins.
   if (args.size() > 1) return {TStartAction::Refused, args[1]};
   const std::string& option = args[0];
   if (option == "--autostart=on") return {TStartAction::AutostartOn, {}};
   if (option == "--autostart=off") return {TStartAction::AutostartOff, {}};
-  if (option == "--quit" && quitKnown) return {TStartAction::Quit, {}};
+  if (option == "--quit" && instanceKnown) return {TStartAction::Quit, {}};
+  if (option == "--terminate" && instanceKnown) return {TStartAction::Terminate, {}};
   return {TStartAction::Refused, option};
 }
 
-std::string RefusedOptionText(const std::string& argument, bool quitKnown) {
+std::string RefusedOptionText(const std::string& argument, bool instanceKnown) {
   std::string text = "Unbekannte Option: " + argument + "\r\n\r\n" + "Mögliche Optionen:"_l1 +
                      "\r\n--autostart=on\tbeim Anmelden starten\r\n--autostart=off\tnicht mehr beim Anmelden starten";
-  if (quitKnown) text += "\r\n--quit\tdas laufende Programm beenden";
+  if (instanceKnown) {
+    text += "\r\n--quit\tdas laufende Programm beenden\r\n--terminate\tdas laufende Programm sofort beenden";
+  }
   return text;
 }
 

@@ -4,23 +4,25 @@
 //   --autostart=on    start at log-on from now on
 //   --autostart=off   no longer start at log-on
 //   --quit            end the program running in this session (where there is one per session)
+//   --terminate       end that program's process at once (where there is one per session)
 
 #include <string>
 #include <vector>
 
 namespace zerka {
 
-enum class TStartAction { Run, AutostartOn, AutostartOff, Quit, Refused };
+enum class TStartAction { Run, AutostartOn, AutostartOff, Quit, Terminate, Refused };
 
 struct TCommandLine {
   TStartAction Action = TStartAction::Run;
   std::string Refused;  // the argument that was not understood
 };
 
-// args: the arguments after the program's name. quitKnown: whether --quit is offered here.
-TCommandLine ParseCommandLine(const std::vector<std::string>& args, bool quitKnown);
+// args: the arguments after the program's name. instanceKnown: whether there is one program
+// per session here, so that --quit and --terminate are offered.
+TCommandLine ParseCommandLine(const std::vector<std::string>& args, bool instanceKnown);
 
 // The message for a refused argument, with the options that exist.
-std::string RefusedOptionText(const std::string& argument, bool quitKnown);
+std::string RefusedOptionText(const std::string& argument, bool instanceKnown);
 
 }  // namespace zerka

@@ -20,13 +20,15 @@ struct TProgramPorts {
   IInstancePort* Instance;
   // Installs the windowing platform; only what needs windows asks for it.
   std::function<std::shared_ptr<void>()> InstallPlatform;
-  // False where no window can be shown (a Linux shell without a display): a complaint then
+  // False where no window can be shown (a Linux shell without a display): a refusal then
   // goes to standard error alone.
   bool CanShowWindows = true;
 };
 
 // Returns the exit status: 0 done, 1 an option could not be carried out, 3 an argument was
-// refused.
+// refused. --quit and --terminate: 0 when no program runs in the session any more, 1 when it
+// still does. Only a refusal shows a message box; the options the installer calls
+// (--autostart, --quit, --terminate) report to standard error alone.
 int RunProgram(const std::vector<std::string>& args, TProgramPorts ports);
 
 // What the running program does for a later start: Show as the tray menu's

@@ -17,6 +17,7 @@ packages=(
   sway waybar qt6-wayland grim
   nagios4-core
   lintian appstream desktop-file-utils mandoc groff man-db osslsigncode
+  openssl unzip python3-yaml
 )
 
 missing=()

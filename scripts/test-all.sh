@@ -181,6 +181,11 @@ step "the .deb, checked as packagers and software centres check it"
 # appstreamcli, the manual pages' lint and options, the unpacked zerka2ctl.
 run_checks check-package bash scripts/check-package.sh
 
+# The release packaging signed with a throwaway certificate: the signatures of every shipped
+# program, the uninstaller and the installer, the zip's licence and the winget manifest.
+step "Windows release package: signatures and winget manifest"
+run_checks windows-package-check timeout 600 bash scripts/windows-package-check.sh
+
 step "fuzz smoke"
 # Each fuzz target counts as one test; a failed build of the fuzzers counts as one failure.
 FUZZ_SECONDS=${FUZZ_SECONDS:-6} bash scripts/fuzz.sh 2>&1 | tee "$log_dir/fuzz.log"

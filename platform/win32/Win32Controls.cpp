@@ -4,7 +4,8 @@
 //      disabled; caption, "&" access keys, default and cancel buttons), label, panel with a
 //      lowered outer and raised inner bevel, group box, status bar in simple mode with exact
 //      bounds
-//  [x] "MS Sans Serif" 8 pt on every control
+//  [x] "MS Sans Serif" 8 pt on every control at 96 dpi; at any other DPI its TrueType design,
+//      "Microsoft Sans Serif", since the bitmap face has no sizes in between
 //  [x] bounds and font scaled to the form's DPI from the 96-dpi layout, again when it
 //      changes; glyphs enlarged by whole factors
 //  [x] tab order: siblings ordered by TabOrder, controls without one take no focus
@@ -138,13 +139,15 @@ BOOL CALLBACK RescaleControl(HWND window, LPARAM dpiParam) {
 
 }  // namespace
 
+const char* DialogFontFace(int dpi) { return dpi == kLayoutDpi ? "MS Sans Serif" : "Microsoft Sans Serif"; }
+
 HFONT DialogFont(int dpi) {
   static std::map<int, HFONT> fonts;
   HFONT& font = fonts[dpi];
   if (!font) {
     font = CreateFontA(ScaleForDpi(kFontHeight, dpi), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
                        OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE,
-                       "MS Sans Serif");
+                       DialogFontFace(dpi));
   }
   return font;
 }

@@ -1,7 +1,8 @@
 // Dots per inch:
 //  [x] GetDpiForWindow, GetDpiForMonitor, GetSystemMetricsForDpi, AdjustWindowRectExForDpi
 //      looked up at run time; the system DPI (the screen's LOGPIXELSX) where they are missing
-//  [x] layout lengths and picture factors at a DPI
+//  [x] layout lengths and picture factors at a DPI; a window's outer size from its layout's
+//      client size, so that moves between monitors never drift
 #include "platform/win32/Win32Dpi.h"
 
 #include <algorithm>
@@ -67,12 +68,14 @@ int SystemDpi() {
   return dpi;
 }
 
-int WindowDpi(HWND window) {
+int WindowDpi(HWND window) { return WindowDpi(window, SystemDpi()); }
+
+int WindowDpi(HWND window, int fallback) {
   if (window && Functions().GetDpiForWindow) {
     const UINT dpi = Functions().GetDpiForWindow(window);
     if (dpi > 0) return static_cast<int>(dpi);
   }
-  return SystemDpi();
+  return fallback;
 }
 
 int DpiAtPoint(POINT point) { return MonitorDpi(MonitorFromPoint(point, MONITOR_DEFAULTTONEAREST)); }
@@ -98,6 +101,12 @@ void AdjustWindowRectForDpi(RECT& bounds, DWORD style, DWORD exStyle, int dpi) {
     return;
   }
   AdjustWindowRectEx(&bounds, style, FALSE, exStyle);
+}
+
+SIZE OuterSizeForDpi(SIZE layoutClient, DWORD style, DWORD exStyle, int dpi) {
+  RECT outer{0, 0, ScaleForDpi(static_cast<int>(layoutClient.cx), dpi), ScaleForDpi(static_cast<int>(layoutClient.cy), dpi)};
+  AdjustWindowRectForDpi(outer, style, exStyle, dpi);
+  return SIZE{outer.right - outer.left, outer.bottom - outer.top};
 }
 
 }  // namespace zerka::win32

@@ -6,7 +6,8 @@
 //      control's handler as msg::Command with the notification code
 //  [x] owner-drawn picture buttons, panel bevels, group box insides and caption colours,
 //      Enter's default button, Tab order moves
-//  [x] a form's DPI change: the suggested rectangle, its controls rescaled from the layout;
+//  [x] a form's DPI change: the suggested place, a fixed form's size from the layout (also the
+//      answer to WM_GETDPISCALEDSIZE), its controls rescaled from the layout;
 //      every DPI or display change reported to the display-change handler (tray pictures)
 #include "platform/win32/Win32WindowTable.h"
 
@@ -33,14 +34,24 @@ bool IsDisplayChange(UINT message) {
   return message == kDpiChangedMessage || message == WM_DISPLAYCHANGE || message == WM_SETTINGCHANGE;
 }
 
-// A form moved to a monitor of another scale: it takes the rectangle the system suggests and
-// lays its controls out anew from the layout.
+SIZE FormSizeAtDpi(const TWindowRecord& form, int dpi) {
+  return OuterSizeForDpi(form.LayoutClient, static_cast<DWORD>(GetWindowLongPtrA(form.Window, GWL_STYLE)),
+                         static_cast<DWORD>(GetWindowLongPtrA(form.Window, GWL_EXSTYLE)), dpi);
+}
+
+bool HasFixedLayout(const TWindowRecord& form) { return form.LayoutClient.cx > 0 && form.LayoutClient.cy > 0; }
+
+// A form moved to a monitor of another scale: it goes where the system suggests and lays its
+// controls out anew from the layout. A fixed-size form takes its size from the layout too, so
+// that its client area is the layout's times the scale however often it moves.
 void ChangeFormDpi(TWindowRecord& form, WPARAM wParam, LPARAM lParam) {
   form.Dpi = LOWORD(wParam);
   const auto* suggested = reinterpret_cast<const RECT*>(lParam);
+  SIZE size{suggested->right - suggested->left, suggested->bottom - suggested->top};
+  if (HasFixedLayout(form)) size = FormSizeAtDpi(form, form.Dpi);
   RescaleControls(form.Window, form.Dpi);
-  SetWindowPos(form.Window, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
-               suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
+  SetWindowPos(form.Window, nullptr, suggested->left, suggested->top, size.cx, size.cy,
+               SWP_NOZORDER | SWP_NOACTIVATE);
   InvalidateRect(form.Window, nullptr, TRUE);
 }
 
@@ -174,6 +185,10 @@ LRESULT CALLBACK OwnWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM 
   if (message == kDpiChangedMessage && record->Role == TWindowRole::Form) {
     ChangeFormDpi(*record, wParam, lParam);
     return 0;
+  }
+  if (message == kGetDpiScaledSizeMessage && record->Role == TWindowRole::Form && HasFixedLayout(*record)) {
+    *reinterpret_cast<SIZE*>(lParam) = FormSizeAtDpi(*record, LOWORD(wParam));
+    return TRUE;
   }
   TMessage handled{message, wParam, lParam, 0};
   if (CallHandler(*record, handled)) {

@@ -7,7 +7,7 @@
 //  - the common window procedure of the platform's own classes and of subclassed controls
 //  - routing of control notifications (WM_COMMAND, owner-drawn buttons) to the control's handler
 //  - an exception escaping a handler is held and raised again once the dispatch has returned
-//  - a form rescales itself and its controls when its DPI changes
+//  - a form rescales itself and its controls when its DPI changes, to the layout's size
 
 #include <windows.h>
 
@@ -46,6 +46,9 @@ struct TWindowRecord {
   HWND CancelButton = nullptr;
   // Forms: the dots per inch the form and its controls are scaled to.
   int Dpi = 96;
+  // Fixed-size forms: the client area in the layout's pixels, which every DPI scales anew;
+  // zero for a form whose user may resize it.
+  SIZE LayoutClient{0, 0};
 };
 
 using TWindowRecordPtr = std::shared_ptr<TWindowRecord>;

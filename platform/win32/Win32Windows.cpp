@@ -3,7 +3,7 @@
 //      button and receives the shell's "TaskbarCreated" broadcast)
 //  [x] forms: CreateWindowExA owned by the application window, single fixed border, system
 //      menu with minimise and close only, client area as given in 96 dpi pixels and scaled to
-//      the DPI of the monitor it opens on (AdjustWindowRectEx for that DPI)
+//      the DPI the system gives the new window (GetDpiForWindow; AdjustWindowRectEx for it)
 //  [x] controls (Win32Controls.cpp); text, check state, focus
 //  [x] ShowWindow / IsWindowVisible / IsIconic: the system sends WM_SHOWWINDOW and WM_SIZE
 //      (SIZE_MINIMIZED, SIZE_RESTORED) to the window's handler before ShowWindow returns
@@ -73,14 +73,24 @@ TWindowHandle TWin32Windows::CreateFormWindow(const TFormDesc& desc, TMessageHan
   const DWORD style = FormStyle(desc);
   const DWORD exStyle = WS_EX_CONTROLPARENT;
   // The position stays where the layout puts it on the screen; only sizes grow with the DPI.
-  const int dpi = DpiAtPoint(POINT{desc.Bounds.Left, desc.Bounds.Top});
-  RECT outer{0, 0, ScaleForDpi(desc.Bounds.Width, dpi), ScaleForDpi(desc.Bounds.Height, dpi)};
-  AdjustWindowRectForDpi(outer, style, exStyle, dpi);
+  // The monitor at the top-left corner is a guess; once the window exists, the system says
+  // which monitor's DPI it has.
+  const int guessed = DpiAtPoint(POINT{desc.Bounds.Left, desc.Bounds.Top});
+  const SIZE layoutClient{desc.Bounds.Width, desc.Bounds.Height};
+  const SIZE outer = OuterSizeForDpi(layoutClient, style, exStyle, guessed);
   HWND form = CreateWindowExA(exStyle, OwnWindowClass(), desc.Caption.c_str(), style, desc.Bounds.Left,
-                              desc.Bounds.Top, outer.right - outer.left, outer.bottom - outer.top,
-                              ToHwnd(ApplicationWindow()), nullptr, GetModuleHandleA(nullptr), nullptr);
+                              desc.Bounds.Top, outer.cx, outer.cy, ToHwnd(ApplicationWindow()), nullptr,
+                              GetModuleHandleA(nullptr), nullptr);
   if (!RegisterOwnWindow(form, TWindowRole::Form, std::move(handler))) return 0;
-  if (auto record = FindWindowRecord(form)) record->Dpi = dpi;
+  const int dpi = WindowDpi(form, guessed);
+  if (dpi != guessed) {
+    const SIZE actual = OuterSizeForDpi(layoutClient, style, exStyle, dpi);
+    SetWindowPos(form, nullptr, 0, 0, actual.cx, actual.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+  if (auto record = FindWindowRecord(form)) {
+    record->Dpi = dpi;
+    if (!desc.Resizable) record->LayoutClient = layoutClient;
+  }
   SendMessageA(form, WM_SETFONT, reinterpret_cast<WPARAM>(DialogFont(dpi)), FALSE);
   TrimSystemMenu(form, desc);
   return ToHandle(form);

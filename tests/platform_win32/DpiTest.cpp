@@ -1,11 +1,12 @@
-// The window and its pictures at other DPIs: the arithmetic, pictures of other sizes, and a
-// form that moves to a monitor of another scale.
+// The window and its pictures at other DPIs: the arithmetic, the font's face, pictures of
+// other sizes, and a form that moves between monitors of other scales.
 #include "tests/platform_win32/Win32TestSupport.h"
 
 #include <commctrl.h>
 
 #include <memory>
 
+#include "platform/win32/Win32Controls.h"
 #include "platform/win32/Win32Dpi.h"
 #include "platform/win32/Win32Icons.h"
 
@@ -78,20 +79,44 @@ void ExpectBounds(HWND control, int left, int top, int width, int height) {
   EXPECT_EQ(bounds.bottom - bounds.top, height);
 }
 
-LONG FontHeight(HWND control) {
+LOGFONTA Font(HWND control) {
   LOGFONTA font{};
   GetObjectA(reinterpret_cast<HFONT>(SendMessageA(control, WM_GETFONT, 0, 0)), sizeof font, &font);
-  return font.lfHeight;
+  return font;
 }
 
-class DpiFormTest : public Win32PlatformTest {};
+SIZE OuterSize(HWND window) {
+  RECT outer;
+  GetWindowRect(window, &outer);
+  return {outer.right - outer.left, outer.bottom - outer.top};
+}
 
-TEST_F(DpiFormTest, AFormOnAMonitorOfAnotherScaleTakesTheSuggestedRectangleAndRescalesItsControls) {
+// The frame around a client area at dpi: what the window adds to the layout's size.
+SIZE FrameAtDpi(HWND window, int dpi) {
+  RECT frame{0, 0, 0, 0};
+  win32::AdjustWindowRectForDpi(frame, static_cast<DWORD>(GetWindowLongPtrA(window, GWL_STYLE)),
+                                static_cast<DWORD>(GetWindowLongPtrA(window, GWL_EXSTYLE)), dpi);
+  return {frame.right - frame.left, frame.bottom - frame.top};
+}
+
+TEST(DpiFontTest, TheBitmapFaceOnlyAt96DpiItsTrueTypeDesignEverywhereElse) {
+  EXPECT_STREQ(win32::DialogFontFace(96), "MS Sans Serif");
+  for (const int dpi : {120, 144, 168, 192}) EXPECT_STREQ(win32::DialogFontFace(dpi), "Microsoft Sans Serif") << dpi;
+}
+
+class DpiFormTest : public Win32PlatformTest {
+ protected:
+  TWindowHandle MakeForm(TRect bounds = {287, 129, 397, 512}) {
+    TFormDesc formDesc;
+    formDesc.Caption = "Zerka2Remote2Config";
+    formDesc.Bounds = bounds;
+    return P().Windows().CreateFormWindow(formDesc, [](TMessage&) { return false; });
+  }
+};
+
+TEST_F(DpiFormTest, AFormOnAMonitorOfAnotherScaleGoesWhereSuggestedAndRescalesItsControls) {
   if (win32::SystemDpi() != 96) GTEST_SKIP() << "laid out for a 96-dpi screen";
-  TFormDesc formDesc;
-  formDesc.Caption = "Zerka2Remote2Config";
-  formDesc.Bounds = {287, 129, 397, 512};
-  const TWindowHandle form = P().Windows().CreateFormWindow(formDesc, [](TMessage&) { return false; });
+  const TWindowHandle form = MakeForm();
   auto control = [&](TWindowHandle parent, TControlKind kind, TRect bounds) {
     TControlDesc desc;
     desc.Kind = kind;
@@ -116,13 +141,12 @@ TEST_F(DpiFormTest, AFormOnAMonitorOfAnotherScaleTakesTheSuggestedRectangleAndRe
   GetWindowRect(reinterpret_cast<HWND>(form), &outer);
   EXPECT_EQ(outer.left, 300);
   EXPECT_EQ(outer.top, 40);
-  EXPECT_EQ(outer.right - outer.left, 640);
-  EXPECT_EQ(outer.bottom - outer.top, 700);
   ExpectBounds(panel, 48, 48, 374, 374);
   ExpectBounds(port, 48, 108, 182 - 23, 33);
   ExpectBounds(arrows, 48 + 182 - 23, 108, 23, 33);
   ExpectBounds(ok, 432, 12, 149, 38);
-  EXPECT_EQ(FontHeight(ok), -17);
+  EXPECT_EQ(Font(ok).lfHeight, -17);
+  EXPECT_STREQ(Font(ok).lfFaceName, "Microsoft Sans Serif");
 
   // Back on a 96-dpi monitor everything is as laid out again.
   suggested = {300, 140, 300 + 420, 140 + 550};
@@ -131,8 +155,34 @@ TEST_F(DpiFormTest, AFormOnAMonitorOfAnotherScaleTakesTheSuggestedRectangleAndRe
   ExpectBounds(port, 32, 72, 106, 22);
   ExpectBounds(arrows, 138, 72, 15, 22);
   ExpectBounds(ok, 288, 8, 99, 25);
-  EXPECT_EQ(FontHeight(ok), -11);
+  EXPECT_EQ(Font(ok).lfHeight, -11);
+  EXPECT_STREQ(Font(ok).lfFaceName, "MS Sans Serif");
   P().Windows().DestroyWindow(form);
+}
+
+// Windows asks for the size first (WM_GETDPISCALEDSIZE) and then suggests a rectangle of
+// that size, or on older systems one scaled from the current size, which rounds a little off
+// each time. The client area is the layout's times the scale at every step and the layout's
+// own again at 96 dpi.
+TEST_F(DpiFormTest, MovesBetweenScalesKeepTheClientAreaExactlyTheLayoutsTimesTheScale) {
+  if (win32::SystemDpi() != 96) GTEST_SKIP() << "laid out for a 96-dpi screen";
+  // Small enough for the test screen at 144 dpi: the system keeps windows within the screen.
+  const HWND form = reinterpret_cast<HWND>(MakeForm({40, 30, 397, 283}));
+  for (const int dpi : {144, 120, 96, 144, 96}) {
+    SIZE asked = OuterSize(form);
+    EXPECT_EQ(SendMessageA(form, win32::kGetDpiScaledSizeMessage, dpi, reinterpret_cast<LPARAM>(&asked)), TRUE);
+    const SIZE frame = FrameAtDpi(form, dpi);
+    EXPECT_EQ(asked.cx - frame.cx, ScaleForDpi(397, dpi)) << dpi;
+    EXPECT_EQ(asked.cy - frame.cy, ScaleForDpi(283, dpi)) << dpi;
+    RECT drifted{100, 100, 100 + asked.cx + 1, 100 + asked.cy - 1};
+    SendMessageA(form, win32::kDpiChangedMessage, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&drifted));
+    EXPECT_EQ(OuterSize(form).cx, asked.cx) << dpi;
+    EXPECT_EQ(OuterSize(form).cy, asked.cy) << dpi;
+  }
+  RECT client;
+  GetClientRect(form, &client);
+  EXPECT_EQ(client.right, 397);
+  EXPECT_EQ(client.bottom, 283);
 }
 
 }  // namespace

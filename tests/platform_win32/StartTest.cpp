@@ -1,10 +1,19 @@
-// Start at log-on against the real registry and the session's one instance, under Wine.
+// Start at log-on against the real registry and the session's one instance, under Wine, with
+// later starts on threads of their own and the running program in a second process.
 
 #include <gtest/gtest.h>
 
 #include <windows.h>
 
+#include <sddl.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cstring>
+#include <functional>
+#include <iostream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "platform/win32/Win32Autostart.h"
@@ -47,31 +56,221 @@ TEST(Win32Autostart, TheRunValueHoldsTheQuotedProgramPathUntilSwitchedOff) {
   EXPECT_TRUE(autostart.Disable()) << "off twice";
 }
 
-void DispatchWaiting() {
-  MSG message;
-  while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&message);
+// Dispatches this thread's messages until done() holds or boundMs have passed.
+bool DispatchUntil(const std::function<bool()>& done, DWORD boundMs = 10000) {
+  const DWORD start = GetTickCount();
+  while (!done()) {
+    const DWORD elapsed = GetTickCount() - start;
+    if (elapsed >= boundMs) return false;
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, std::min<DWORD>(boundMs - elapsed, 50), QS_ALLINPUT);
+    MSG message;
+    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&message);
+  }
+  return true;
+}
+
+std::string UserSidText() {
+  HANDLE token;
+  OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token);
+  char buffer[256];
+  DWORD size = sizeof buffer;
+  GetTokenInformation(token, TokenUser, buffer, size, &size);
+  CloseHandle(token);
+  char* text = nullptr;
+  ConvertSidToStringSidA(reinterpret_cast<TOKEN_USER*>(buffer)->User.Sid, &text);
+  std::string sid = text;
+  LocalFree(text);
+  return sid;
+}
+
+// The marker belongs to the thread that claimed it, so a later start of this process runs on a
+// thread of its own, as a second process would.
+class TLaterStart {
+ public:
+  explicit TLaterStart(std::function<void(TWin32Instance&)> steps)
+      : thread_([this, steps] {
+          TWin32Instance instance;
+          steps(instance);
+          done_ = true;
+        }) {}
+  ~TLaterStart() { thread_.join(); }
+  bool Done() const { return done_; }
+
+ private:
+  std::atomic<bool> done_{false};
+  std::thread thread_;
+};
+
+TEST(Win32Instance, TheMarkerIsTheUsersOwnInItsSession) {
+  TWin32Instance instance;
+  const std::string alias = "Zerka2Remote-" + UserSidText();
+  DWORD session = 0;
+  ProcessIdToSessionId(GetCurrentProcessId(), &session);
+  const std::string& name = instance.MarkerName();
+  EXPECT_TRUE(name == alias + "\\Session" + std::to_string(session) || name == "Local\\" + alias) << name;
+  std::cout << "marker: " << name << std::endl;
+  ASSERT_TRUE(instance.Claim([](TInstanceRequest) {}));
+  HANDLE marker = OpenMutexA(READ_CONTROL, FALSE, name.c_str());
+  ASSERT_NE(marker, nullptr);
+  char buffer[512];
+  DWORD size = 0;
+  PSID owner = nullptr;
+  BOOL defaulted = FALSE;
+  ASSERT_TRUE(GetKernelObjectSecurity(marker, OWNER_SECURITY_INFORMATION, buffer, sizeof buffer, &size));
+  ASSERT_TRUE(GetSecurityDescriptorOwner(buffer, &owner, &defaulted));
+  char* ownerText = nullptr;
+  ASSERT_TRUE(ConvertSidToStringSidA(owner, &ownerText));
+  EXPECT_EQ(std::string(ownerText), UserSidText()) << "owned by the user, not by a group of an elevated token";
+  LocalFree(ownerText);
+  CloseHandle(marker);
 }
 
 TEST(Win32Instance, ALaterStartFindsTheRunningOneAndHandsItTheRequest) {
   std::vector<TInstanceRequest> received;
   TWin32Instance running;
   ASSERT_TRUE(running.Claim([&received](TInstanceRequest request) { received.push_back(request); }));
-  TWin32Instance later;
-  EXPECT_FALSE(later.Claim([](TInstanceRequest) {}));
-  EXPECT_TRUE(later.Request(TInstanceRequest::Show));
-  DispatchWaiting();
+  bool claimed = true, taken = false;
+  {
+    TLaterStart later([&](TWin32Instance& instance) {
+      claimed = instance.Claim([](TInstanceRequest) {});
+      taken = instance.Request(TInstanceRequest::Show);
+    });
+    EXPECT_TRUE(DispatchUntil([&] { return later.Done() && !received.empty(); }));
+  }
+  EXPECT_FALSE(claimed);
+  EXPECT_TRUE(taken);
   EXPECT_EQ(received, std::vector<TInstanceRequest>{TInstanceRequest::Show});
 }
 
-TEST(Win32Instance, TheSessionIsFreeOnceTheRunningOneHasGone) {
+TEST(Win32Instance, AMarkerThisStartMayNotOpenCountsAsHeld) {
+  TWin32Instance probe;
+  // The user's, with rights that leave this start out, as an elevated program's marker may be.
+  PSECURITY_DESCRIPTOR nobody = nullptr;
+  const std::string rights = "O:" + UserSidText() + "D:P";
+  ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorA(rights.c_str(), SDDL_REVISION_1, &nobody, nullptr));
+  SECURITY_ATTRIBUTES attributes{sizeof attributes, nobody, FALSE};
+  HANDLE marker = CreateMutexA(&attributes, TRUE, probe.MarkerName().c_str());
+  LocalFree(nobody);
+  ASSERT_NE(marker, nullptr);
+  bool claimed = true, held = false;
   {
-    TWin32Instance running;
-    ASSERT_TRUE(running.Claim([](TInstanceRequest) {}));
+    TLaterStart later([&](TWin32Instance& instance) {
+      claimed = instance.Claim([](TInstanceRequest) {});
+      held = instance.SessionHeld();
+    });
   }
-  TWin32Instance next;
-  EXPECT_TRUE(next.Request(TInstanceRequest::Quit)) << "nothing runs: nothing to end";
-  EXPECT_FALSE(next.Request(TInstanceRequest::Show));
-  EXPECT_TRUE(next.Claim([](TInstanceRequest) {}));
+  EXPECT_FALSE(claimed);
+  EXPECT_TRUE(held);
+  CloseHandle(marker);
+}
+
+TEST(Win32Instance, AProgramThatHasEndedLeavesTheSessionToTheNextStart) {
+  TWin32Instance running;
+  ASSERT_TRUE(running.Claim([](TInstanceRequest) {}));
+  running.Release();
+  bool taken = true, quitDone = false, claimed = false;
+  {
+    TLaterStart later([&](TWin32Instance& instance) {
+      taken = instance.Request(TInstanceRequest::Show);
+      quitDone = instance.Request(TInstanceRequest::Quit);
+      claimed = instance.Claim([](TInstanceRequest) {});
+    });
+    EXPECT_TRUE(DispatchUntil([&] { return later.Done(); }));
+  }
+  EXPECT_FALSE(taken) << "nobody to hand it to: this start runs instead";
+  EXPECT_TRUE(quitDone) << "nothing runs: nothing to end";
+  EXPECT_TRUE(claimed);
+}
+
+constexpr const char* kHolderVariable = "ZERKA_INSTANCE_HOLDER";
+
+// The running program in a second process: this test program again, running only the holder
+// below. "answers" ends on a quit request; "hangs" answers nothing.
+class THolder {
+ public:
+  explicit THolder(const char* mode) {
+    const std::string ready = "Zerka2RemoteTestHolder-" + std::to_string(GetCurrentProcessId());
+    ready_ = CreateEventA(nullptr, TRUE, FALSE, ready.c_str());
+    SetEnvironmentVariableA(kHolderVariable, (std::string(mode) + " " + ready).c_str());
+    char program[MAX_PATH] = {};
+    GetModuleFileNameA(nullptr, program, MAX_PATH);
+    std::string command = std::string("\"") + program +
+                          "\" --gtest_also_run_disabled_tests --gtest_filter=Win32InstanceHolder.DISABLED_HoldsTheSession";
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    if (CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info_)) {
+      CloseHandle(info_.hThread);
+    }
+    SetEnvironmentVariableA(kHolderVariable, nullptr);
+  }
+  ~THolder() {
+    if (info_.hProcess) {
+      TerminateProcess(info_.hProcess, 2);
+      CloseHandle(info_.hProcess);
+    }
+    CloseHandle(ready_);
+  }
+  // True once the holder has claimed the session; false when it ended first or took too long.
+  bool Ready() const {
+    if (!info_.hProcess) return false;
+    const HANDLE both[] = {ready_, info_.hProcess};
+    return WaitForMultipleObjects(2, both, FALSE, 20000) == WAIT_OBJECT_0;
+  }
+  bool Ended() const { return WaitForSingleObject(info_.hProcess, 0) == WAIT_OBJECT_0; }
+  DWORD ExitCode() const {
+    DWORD code = 0;
+    GetExitCodeProcess(info_.hProcess, &code);
+    return code;
+  }
+
+ private:
+  HANDLE ready_ = nullptr;
+  PROCESS_INFORMATION info_{};
+};
+
+TEST(Win32InstanceHolder, DISABLED_HoldsTheSession) {
+  char setting[256] = {};
+  if (!GetEnvironmentVariableA(kHolderVariable, setting, sizeof setting)) GTEST_SKIP() << "started by the tests only";
+  const std::string mode(setting, std::strchr(setting, ' '));
+  TWin32Instance instance;
+  ASSERT_TRUE(instance.Claim([](TInstanceRequest request) {
+    if (request == TInstanceRequest::Quit) PostQuitMessage(0);
+  }));
+  HANDLE ready = OpenEventA(EVENT_MODIFY_STATE, FALSE, std::strchr(setting, ' ') + 1);
+  ASSERT_NE(ready, nullptr);
+  SetEvent(ready);
+  CloseHandle(ready);
+  // Ends on its own after a while, should the test that started it be gone.
+  if (mode == "hangs") {
+    Sleep(30000);
+    return;
+  }
+  SetTimer(nullptr, 0, 30000, nullptr);
+  MSG message;
+  while (GetMessageA(&message, nullptr, 0, 0) > 0 && !(message.message == WM_TIMER && !message.hwnd)) {
+    DispatchMessageA(&message);
+  }
+}
+
+TEST(Win32Instance, QuitEndsTheRunningProgramOfAnotherProcess) {
+  THolder holder("answers");
+  ASSERT_TRUE(holder.Ready());
+  TWin32Instance later;
+  EXPECT_FALSE(later.Claim([](TInstanceRequest) {}));
+  EXPECT_TRUE(later.Request(TInstanceRequest::Quit));
+  EXPECT_TRUE(holder.Ended());
+  EXPECT_EQ(holder.ExitCode(), 0u);
+}
+
+TEST(Win32Instance, TerminateEndsAProgramThatAnswersNothingAndFreesTheSession) {
+  THolder holder("hangs");
+  ASSERT_TRUE(holder.Ready());
+  TWin32Instance later;
+  EXPECT_TRUE(later.Request(TInstanceRequest::Terminate));
+  EXPECT_TRUE(holder.Ended());
+  EXPECT_EQ(holder.ExitCode(), 1u);
+  EXPECT_TRUE(later.Request(TInstanceRequest::Terminate)) << "none runs any more";
+  EXPECT_TRUE(later.Claim([](TInstanceRequest) {}));
 }
 
 }  // namespace
