@@ -155,6 +155,14 @@ run_build() {
   check "$build: program exits after OK" until_true 15 app_gone
   check "$build: tray icon removed" until_true 10 tray_icon_gone
   wait "$app_pid" 2>/dev/null
+  # The options the installer calls tell by their exit status alone.
+  check "$build: --quit with no program running exits 0" run_wine "$exe" --quit
+  run_wine "$exe" > "$work/app-again-$build.log" 2>&1 &
+  app_pid=$!
+  check "$build: started again" until_true 30 tray_icon_shown
+  check "$build: --terminate ends the running program and exits 0" run_wine "$exe" --terminate
+  check "$build: the terminated program is gone" until_true 10 app_gone
+  wait "$app_pid" 2>/dev/null
   app_pid=""
   stop_sim
 }

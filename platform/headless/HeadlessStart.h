@@ -9,16 +9,22 @@
 
 namespace zerka::headless {
 
+// Fails: every change is refused, as a registry or folder without write access would.
 class THeadlessAutostart : public IAutostartPort {
  public:
-  bool Enable() override { return Enabled = true; }
+  bool Enable() override {
+    if (Fails) return false;
+    return Enabled = true;
+  }
   bool Disable() override {
+    if (Fails) return false;
     Enabled = false;
     return true;
   }
   bool IsEnabled() override { return Enabled; }
 
   bool Enabled = false;
+  bool Fails = false;
 };
 
 // A test plays the other process: HeldElsewhere makes claims fail (until a Show request finds

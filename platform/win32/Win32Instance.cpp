@@ -2,8 +2,8 @@
 //  [x] Claim: owns the mutex "Session<N>" in the private namespace "Zerka2Remote-<SID>" (a
 //      boundary with the user's SID), else "Local\Zerka2Remote-<SID>" with an owner check;
 //      the record "<marker>-Window" names the message-only window "Zerka2RemoteInstance"
-//  [x] a marker that cannot be opened (access denied) is held; one that has no owner any more
-//      (the program ended) is free and taken over
+//  [x] a marker (or its namespace) that cannot be opened is held; one that has no owner any
+//      more (the program ended) is free and taken over
 //  [x] Request Show: lets the running program take the foreground, sends the request; refused
 //      while the program ends, then the asking start waits for the session to be free
 //  [x] Request Quit: sends the request and waits up to 10 s for the running process to end
@@ -181,12 +181,15 @@ TWin32Instance::TWin32Instance() {
       const std::wstring wideAlias(alias.begin(), alias.end());
       TUserOnly userOnly(sidText_);
       // Two tries: a namespace that exists may be gone again before it is opened.
+      bool exists = false;
       for (int attempt = 0; attempt < 2 && !namespace_; ++attempt) {
         namespace_ = createNamespace(userOnly.Get(), boundary, wideAlias.c_str());
-        if (!namespace_ && GetLastError() == ERROR_ALREADY_EXISTS) {
-          namespace_ = openNamespace(boundary, wideAlias.c_str());
-        }
+        exists = !namespace_ && GetLastError() == ERROR_ALREADY_EXISTS;
+        if (exists) namespace_ = openNamespace(boundary, wideAlias.c_str());
       }
+      // Only this user's processes can have made it, and only live ones keep it: one of them
+      // runs with rights this start lacks.
+      unreachable_ = exists && !namespace_;
     } else if (boundary) {
       if (const auto remove = Kernel32<TDeleteBoundaryDescriptor>("DeleteBoundaryDescriptor")) remove(boundary);
     }
@@ -212,6 +215,7 @@ unsigned TWin32Instance::RequestMessage() {
 }
 
 bool TWin32Instance::Claim(TInstanceRequestHandler handler) {
+  if (unreachable_) return false;
   TUserOnly userOnly(sidText_);
   HANDLE mutex = CreateMutexA(userOnly.Get(), FALSE, markerName_.c_str());
   // Access denied: a program of this user runs with other rights (elevated, or an older one).
@@ -285,6 +289,7 @@ void TWin32Instance::Release() {
 }
 
 bool TWin32Instance::SessionHeld() const {
+  if (unreachable_) return true;
   HANDLE mutex = OpenMutexA(SYNCHRONIZE | READ_CONTROL, FALSE, markerName_.c_str());
   if (!mutex) return GetLastError() == ERROR_ACCESS_DENIED;
   bool held = OwnedBy(mutex, sid_);

@@ -64,6 +64,7 @@ class TWin32Instance : public IInstancePort {
   std::string recordName_;
   void* boundary_ = nullptr;
   void* namespace_ = nullptr;
+  bool unreachable_ = false;
   void* mutex_ = nullptr;
   void* mapping_ = nullptr;
   void* record_ = nullptr;

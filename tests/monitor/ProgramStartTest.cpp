@@ -16,7 +16,8 @@ TEST(CommandLine, KnowsItsOptionsAndRefusesEverythingElse) {
   EXPECT_EQ(ParseCommandLine({"--autostart=on"}, true).Action, TStartAction::AutostartOn);
   EXPECT_EQ(ParseCommandLine({"--autostart=off"}, false).Action, TStartAction::AutostartOff);
   EXPECT_EQ(ParseCommandLine({"--quit"}, true).Action, TStartAction::Quit);
-  for (const auto& refused : {"--quit", "--autostart", "--autostart=ON", "-autostart=on", ""}) {
+  EXPECT_EQ(ParseCommandLine({"--terminate"}, true).Action, TStartAction::Terminate);
+  for (const auto& refused : {"--quit", "--terminate", "--autostart", "--autostart=ON", "-autostart=on", ""}) {
     const TCommandLine line = ParseCommandLine({refused}, false);
     EXPECT_EQ(line.Action, TStartAction::Refused) << refused;
     EXPECT_EQ(line.Refused, refused);
@@ -46,7 +47,8 @@ TEST_F(ProgramStart, AnUnknownOptionIsRefusedWithAGermanBoxAndStatus3) {
   EXPECT_EQ(box.Text, "Unbekannte Option: --hilfe\r\n\r\nMögliche Optionen:\r\n"_l1
                       "--autostart=on\tbeim Anmelden starten\r\n"
                       "--autostart=off\tnicht mehr beim Anmelden starten\r\n"
-                      "--quit\tdas laufende Programm beenden");
+                      "--quit\tdas laufende Programm beenden\r\n"
+                      "--terminate\tdas laufende Programm sofort beenden");
   EXPECT_EQ(box.Caption, ProgramTitle());
   EXPECT_EQ(box.Icon, TMsgIcon::Stop);
   EXPECT_TRUE(platform.Tray.Calls.empty());
@@ -65,6 +67,19 @@ TEST_F(ProgramStart, AutostartSwitchesEndAtOnceTouchingNothingElse) {
   EXPECT_FALSE(platform.Store.KeyExists("Software\\Velmarin"));
 }
 
+// The installer calls these with /S: a box would wait for a click nobody makes.
+TEST_F(ProgramStart, OptionsTheInstallerCallsTellFailuresByStatusAloneNeverByABox) {
+  autostart.Fails = true;
+  EXPECT_EQ(Run({"--autostart=on"}), 1);
+  EXPECT_EQ(Run({"--autostart=off"}), 1);
+  instance.Answers = false;
+  EXPECT_EQ(Run({"--quit"}), 1) << "still runs after the wait";
+  EXPECT_EQ(Run({"--terminate"}), 1);
+  EXPECT_EQ(instance.Requests, (std::vector<TInstanceRequest>{TInstanceRequest::Quit, TInstanceRequest::Terminate}));
+  EXPECT_TRUE(platform.Modal.MessageBoxes.empty());
+  EXPECT_EQ(platformInstalls, 0);
+}
+
 TEST_F(ProgramStart, ASecondStartShowsTheRunningProgramAndAddsNoIcon) {
   instance.HeldElsewhere = true;
   EXPECT_EQ(Run({}), 0);
@@ -72,12 +87,31 @@ TEST_F(ProgramStart, ASecondStartShowsTheRunningProgramAndAddsNoIcon) {
   EXPECT_TRUE(platform.Tray.Calls.empty());
   EXPECT_EQ(Run({"--quit"}), 0);
   EXPECT_EQ(instance.Requests.back(), TInstanceRequest::Quit);
+  EXPECT_EQ(Run({"--terminate"}), 0);
+  EXPECT_EQ(instance.Requests.back(), TInstanceRequest::Terminate);
   EXPECT_EQ(Run({"--quit"}, false), 3) << "no --quit where every start runs on its own";
+  EXPECT_EQ(Run({"--terminate"}, false), 3);
+}
+
+TEST_F(ProgramStart, ASecondStartThatMeetsAnEndingProgramRunsInItsPlace) {
+  instance.HeldElsewhere = true;
+  instance.FreedByShow = true;
+  EXPECT_EQ(Run({}), 0);
+  EXPECT_EQ(instance.Claims, 2);
+  const auto& calls = platform.Tray.Calls;
+  EXPECT_TRUE(std::any_of(calls.begin(), calls.end(), [](const auto& c) { return c.Operation == TNotifyIconMessage::Add; }));
+}
+
+TEST_F(ProgramStart, ARequestThatArrivesBeforeTheWindowExistsIsAnsweredOnceItDoes) {
+  instance.ArrivingOnClaim = {TInstanceRequest::Show};
+  EXPECT_EQ(Run({}), 0);
+  EXPECT_FALSE(platform.Loop.ForegroundCalls.empty()) << "the window was shown";
 }
 
 TEST_F(ProgramStart, TheFirstStartClaimsTheSessionAndRunsTheTrayProgram) {
   EXPECT_EQ(Run({}), 0);
-  EXPECT_TRUE(instance.Handler);
+  EXPECT_TRUE(instance.Released) << "a later start may take the session once this one ends";
+  EXPECT_FALSE(instance.Handler);
   const auto& calls = platform.Tray.Calls;
   EXPECT_TRUE(std::any_of(calls.begin(), calls.end(), [](const auto& c) { return c.Operation == TNotifyIconMessage::Add; }));
   ASSERT_FALSE(calls.empty());
