@@ -198,22 +198,11 @@ bool TQtNotifyArea::AddItem(const TNotifyIconData& data) {
 
 namespace {
 
-// The activation token in force while a host's action is handled; one the handling did not
-// use goes with it.
-class TActivationToken {
- public:
-  explicit TActivationToken(const QString& token) : set_(!token.isEmpty()) {
-    if (set_) qputenv("XDG_ACTIVATION_TOKEN", token.toUtf8());
-  }
-  ~TActivationToken() {
-    if (set_) qunsetenv("XDG_ACTIVATION_TOKEN");
-  }
-  TActivationToken(const TActivationToken&) = delete;
-  TActivationToken& operator=(const TActivationToken&) = delete;
-
- private:
-  bool set_;
-};
+// Qt's xdg-shell hands the token to the compositor, and drops it, when a window next asks for
+// the focus; that may be a moment after the action, once the window it showed is mapped.
+void OfferActivationToken(const QString& token) {
+  if (!token.isEmpty()) qputenv("XDG_ACTIVATION_TOKEN", token.toUtf8());
+}
 
 }  // namespace
 
@@ -221,7 +210,7 @@ void TQtNotifyArea::HostAction(const TKey& key, std::vector<std::uint32_t> codes
   const auto found = icons_.find(key);
   if (found == icons_.end()) return;
   const std::uint32_t callbackMessage = found->second->CallbackMessage;
-  const TActivationToken activation(token);
+  OfferActivationToken(token);
   const TQtServices::TPointerAt pointer(services_, at);
   for (const std::uint32_t code : codes) {
     TMessage message{callbackMessage, key.second, static_cast<std::intptr_t>(code), 0};
@@ -232,7 +221,7 @@ void TQtNotifyArea::HostAction(const TKey& key, std::vector<std::uint32_t> codes
 void TQtNotifyArea::HostChoice(const TKey& key, std::int32_t id, const QString& token) {
   const auto found = menuModels_.find(key);
   if (found == menuModels_.end()) return;
-  const TActivationToken activation(token);
+  OfferActivationToken(token);
   found->second->ChooseMenuEntry(id);
 }
 

@@ -15,9 +15,9 @@
 //      (SetMenuModel), read as it stands whenever the host asks; a chosen entry runs through
 //      the model, queued like a click. No mouse event is made up for either. A host that asks
 //      for a context menu gets a right click, and so the popup of our own
-//  [x] the activation token a host offers with an action is the environment's
-//      XDG_ACTIVATION_TOKEN while that action is handled, so that Wayland lets a window it
-//      shows take the focus
+//  [x] the activation token a host offers with an action becomes the environment's
+//      XDG_ACTIVATION_TOKEN as the action is handled, where Qt's xdg-shell takes it when a
+//      window the action shows asks for the focus, so that Wayland grants it
 //  [x] balloons with title, text, icon kind and display time; shown once handed over,
 //      clicked when the host reports a click, timed out when the display time passed
 //  [x] the tray host going away and coming back, or another kind of host taking over: the
@@ -87,8 +87,8 @@ class TQtNotifyArea : public INotifyAreaPort {
   void Apply(TIcon& icon, const TNotifyIconData& data);
   void ShowBalloon(TIcon& icon, const TNotifyIconData& data);
   void Callback(const TKey& key, std::vector<std::uint32_t> codes);
-  // A host's action, run from the event loop: the codes with the host's pointer position and
-  // activation token in force.
+  // A host's action, run from the event loop: the codes with the host's pointer position in
+  // force, after its activation token.
   void HostAction(const TKey& key, std::vector<std::uint32_t> codes, QPoint at, const QString& token);
   void HostChoice(const TKey& key, std::int32_t id, const QString& token);
   void ShowMissingTrayNotice();
