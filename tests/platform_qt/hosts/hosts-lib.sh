@@ -132,7 +132,7 @@ start_program() {
 # What the program wrote that tells of a fault: QtDBus's refusal to export a method, a
 # sanitizer's report, Qt's own warnings about D-Bus.
 program_faults() {
-  grep -E 'Skipped method|Sanitizer|runtime error|QDBus' "$work/program.log" | head -n 3
+  grep -E 'Skipped method|Sanitizer|runtime error|QDBus' "$work/program.log" | sort -u | head -n 3
 }
 check_program_clean() {
   local faults
@@ -215,4 +215,57 @@ choose_in_menu() {  # choose_in_menu "X Y W H" CAPTION [SHOT WxH]
   xdotool key --delay 60 $(printf 'Down %.0s' $(seq "$steps"))
   [ -z "${3:-}" ] || keep_screenshot "$3" import -window root -crop "$4+0+0"
   xdotool key Return
+}
+
+# lxqt-panel with one panel along the top holding only its status notifier, whose client side
+# is the one KDE Plasma uses too (libdbusmenu-qt: clicks sent as Event).
+start_lxqt_panel() {
+  require lxqt-panel lxqt-panel
+  mkdir -p "$XDG_CONFIG_HOME/lxqt"
+  printf '[General]\npanels=panel1\n\n[panel1]\nplugins=statusnotifier\nposition=Top\npanelSize=28\niconSize=22\nwidth=100\nwidth-percent=true\n\n[statusnotifier]\ntype=statusnotifier\n' \
+    > "$XDG_CONFIG_HOME/lxqt/panel.conf"
+  lxqt-panel > "$work/panel.log" 2>&1 &
+  started $!
+  wait_until 20 bus_has org.kde.StatusNotifierWatcher \
+    || give_up "lxqt-panel's status notifier does not come up: $(tail -n 1 "$work/panel.log")"
+}
+
+# The checks of a panel along the top of the screen, used as a person would: find the icon,
+# right-click it, walk the panel's menu by keyboard; the program's own report at the end.
+expect_panel_checks() {  # expect_panel_checks PANEL
+  shows="$1 shows the icon"
+  fetch="\"Mails abholen\" chosen in $1's menu reaches zerka-sim"
+  quit="\"Zerka2 beenden\" chosen in $1's menu asks first; cancelled, nothing is sent"
+  expect "$shows" "$fetch" "$quit" "zerka2remote ran to the end without a fault report"
+}
+panel_checks() {  # panel_checks SHOT WxH: after expect_panel_checks
+  require xdotool xdotool
+  require import imagemagick
+  start_sim
+  start_program
+  local box
+  wait_until 20 "$python" "$hosts_dir/find-icon.py" 0 0 1024 48 > /dev/null
+  box=$("$python" "$hosts_dir/find-icon.py" 0 0 1024 48) \
+    || { fail "$shows" "no tray picture on the panel; items: $(registered_items)"; return; }
+  pass "$shows"
+
+  if choose_in_menu "$box" "Mails abholen" "$1" "$2" && wait_until 5 sim_saw "Befehl Mail abholen"; then
+    pass "$fetch"
+  else
+    fail "$fetch" "zerka-sim saw no mail-fetch command"
+  fi
+
+  if ! { choose_in_menu "$box" "Zerka2 beenden" && wait_until 5 shown '^Beenden$'; }; then
+    fail "$quit" "no question"
+  else
+    xdotool windowfocus --sync "$(visible_windows "^Beenden$" | head -n 1)" key Escape
+    if ! wait_until 5 bash -c '! xdotool search --onlyvisible --name "^Beenden$" > /dev/null'; then
+      fail "$quit" "the question stays after Escape"
+    elif sim_saw "Befehl Server beenden" || ! running "$program_pid"; then
+      fail "$quit" "the command went out or the program ended"
+    else
+      pass "$quit"
+    fi
+  fi
+  check_program_clean
 }
