@@ -1,8 +1,8 @@
 """Finds the program's tray icon on an X screen, as a person would by its colours.
 
-  find-icon.py [X Y W H]
+  find-icon.py [--ppm FILE] [X Y W H]
 
-Reads the root window (ImageMagick's `import`) and prints "X Y W H", the box around the
+Reads the X root window (ImageMagick's `import`), or a screenshot in binary PPM, and prints "X Y W H", the box around the
 pixels in the colours the tray pictures are drawn with, within the given rectangle (the whole
 screen when none is given). Exits 1 when there are none.
 """
@@ -14,10 +14,8 @@ PALETTE = {(0xFF, 0x00, 0x00), (0x00, 0xFF, 0x00), (0x00, 0x80, 0x00), (0x00, 0x
            (0x00, 0xFF, 0xFF), (0xFF, 0xFF, 0x00), (0x80, 0x80, 0x00)}
 
 
-def screen():
-    """The root window as (width, height, rgb bytes), read from a binary PPM."""
-    data = subprocess.run(["import", "-window", "root", "-depth", "8", "ppm:-"], capture_output=True,
-                          check=True).stdout
+def screen(data):
+    """The picture in a binary PPM as (width, height, rgb bytes)."""
     fields, position = [], 0
     while len(fields) < 4:
         while data[position:position + 1].isspace():
@@ -31,8 +29,16 @@ def screen():
 
 
 def main():
-    width, height, pixels = screen()
-    left, top, w, h = (int(v) for v in sys.argv[1:5]) if len(sys.argv) >= 5 else (0, 0, width, height)
+    arguments = sys.argv[1:]
+    if arguments[:1] == ["--ppm"]:
+        with open(arguments[1], "rb") as file:
+            data = file.read()
+        arguments = arguments[2:]
+    else:
+        data = subprocess.run(["import", "-window", "root", "-depth", "8", "ppm:-"], capture_output=True,
+                              check=True).stdout
+    width, height, pixels = screen(data)
+    left, top, w, h = (int(v) for v in arguments[:4]) if len(arguments) >= 4 else (0, 0, width, height)
     found = []
     for y in range(max(top, 0), min(top + h, height)):
         row = pixels[y * width * 3:(y + 1) * width * 3]

@@ -83,6 +83,8 @@ start_bus() {
   export XDG_CONFIG_HOME="$work/home/config" XDG_CACHE_HOME="$work/home/cache" \
          XDG_DATA_HOME="$work/home/data" XDG_RUNTIME_DIR="$work/home/runtime"
   unset SESSION_MANAGER
+  # No accessibility bus: GTK would start one on every session bus.
+  export NO_AT_BRIDGE=1
   local bus
   mapfile -t bus < <(dbus-daemon --session --fork --print-address=1 --print-pid=1)
   [ -n "${bus[1]:-}" ] || give_up "dbus-daemon does not start a session bus"
@@ -90,18 +92,31 @@ start_bus() {
   export DBUS_SESSION_BUS_ADDRESS=${bus[0]}
 }
 
+# Runs a command that talks to the session bus; a session of another user replaces it.
+on_bus() { "$@"; }
+
 bus_has() {  # bus_has NAME: the name has an owner on the session bus
-  dbus-send --session --print-reply --dest=org.freedesktop.DBus / org.freedesktop.DBus.NameHasOwner \
+  on_bus dbus-send --session --print-reply --dest=org.freedesktop.DBus / org.freedesktop.DBus.NameHasOwner \
     "string:$1" 2> /dev/null | grep -q 'boolean true'
 }
 
 # The items the watcher knows, one a line.
 registered_items() {
-  dbus-send --session --print-reply --dest=org.kde.StatusNotifierWatcher /StatusNotifierWatcher \
+  on_bus dbus-send --session --print-reply --dest=org.kde.StatusNotifierWatcher /StatusNotifierWatcher \
     org.freedesktop.DBus.Properties.Get string:org.kde.StatusNotifierWatcher \
     string:RegisteredStatusNotifierItems 2> /dev/null | sed -n 's/^ *string "\(.*\)"$/\1/p'
 }
 item_registered() { [ -n "$(registered_items)" ]; }
+has_item() { item_of "$1" > /dev/null; }
+item_of() {  # item_of PID: the registered item of that process
+  local item
+  for item in $(registered_items); do
+    [ "$(on_bus dbus-send --session --print-reply --dest=org.freedesktop.DBus / \
+           org.freedesktop.DBus.GetConnectionUnixProcessID "string:${item%%/*}" 2> /dev/null |
+         sed -n 's/^ *uint32 //p')" = "$1" ] && { echo "$item"; return 0; }
+  done
+  return 1
+}
 
 sim_saw() { grep -qF "$1" "$work/sim.log"; }
 
@@ -115,16 +130,19 @@ start_sim() {
   wait_until 10 sim_saw Fernsteuerung || give_up "zerka-sim does not start: $(tail -n 1 "$work/sim.log")"
 }
 
-# The program with settings of its own, polling zerka-sim every second; its output goes to
-# $work/program.log. Extra arguments are put before it (env VAR=... for instance).
+# The program with settings of its own, polling zerka-sim every second (not at all with
+# polling=0), balloons off (on with balloons=1); its output goes to $work/program.log. The
+# arguments are put before it (env VAR=... for instance); with program_owner set, its
+# settings belong to that user.
 start_program() {
   [ -x "$program" ] || give_up "$program is not built (cmake --build --preset linux --target zerka2remote)"
   local config="$work/program-config"
   mkdir -p "$config/Velmarin"
-  printf '[Zerka 2 Remote 2]\nProxy Host=127.0.0.1\nProxy Port=%s\nAbfrageinterval=1000\nAktiviert=1\nBallooninfo=%s\n' \
-    "$sim_port" "${balloons:-0}" > "$config/Velmarin/Zerka 2 Remote 2.ini"
+  printf '[Zerka 2 Remote 2]\nProxy Host=127.0.0.1\nProxy Port=%s\nAbfrageinterval=1000\nAktiviert=%s\nBallooninfo=%s\n' \
+    "$sim_port" "${polling:-1}" "${balloons:-0}" > "$config/Velmarin/Zerka 2 Remote 2.ini"
   chmod 600 "$config/Velmarin/Zerka 2 Remote 2.ini"
-  env XDG_CONFIG_HOME="$config" "$@" "$program" > "$work/program.log" 2>&1 &
+  [ -z "${program_owner:-}" ] || chown -R "$program_owner:" "$config"
+  "$@" env XDG_CONFIG_HOME="$config" "$program" >> "$work/program.log" 2>&1 &
   program_pid=$!
   started "$program_pid"
 }
@@ -143,10 +161,10 @@ introspect_item() {
   service=${item%%/*}
   path=/${item#*/}
   [ "$path" != "/$item" ] || path=/StatusNotifierItem
-  menu=$(dbus-send --session --print-reply --dest="$service" "$path" org.freedesktop.DBus.Properties.Get \
+  menu=$(on_bus dbus-send --session --print-reply --dest="$service" "$path" org.freedesktop.DBus.Properties.Get \
            string:org.kde.StatusNotifierItem string:Menu 2> /dev/null | sed -n 's/.*object path "\(.*\)"$/\1/p')
   for path in "$path" ${menu:+"$menu"}; do
-    dbus-send --session --print-reply --dest="$service" "$path" org.freedesktop.DBus.Introspectable.Introspect \
+    on_bus dbus-send --session --print-reply --dest="$service" "$path" org.freedesktop.DBus.Introspectable.Introspect \
       > /dev/null 2>&1
   done
 }
@@ -170,7 +188,7 @@ shown() { [ -n "$(visible_windows "$1")" ]; }
 # The menu entries' keyboard steps from the top (enabled entries only, separators skipped),
 # read from the program's exported menu; the menu a panel draws from it has the same.
 menu_steps() {  # menu_steps CAPTION
-  "$python" "$hosts_dir/menu-steps.py" "$(registered_items | head -n 1)" "$1"
+  on_bus "$python" "$hosts_dir/menu-steps.py" "$(registered_items | head -n 1)" "$1"
 }
 
 keep_screenshot() {  # keep_screenshot NAME COMMAND...: runs the command to write $ZERKA_SCREENSHOT_DIR/NAME
