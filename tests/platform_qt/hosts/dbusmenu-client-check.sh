@@ -15,13 +15,13 @@ started $!
 wait_until 10 bus_has org.kde.StatusNotifierWatcher || give_up "desktop_bus.py does not take the watcher's name"
 start_sim
 start_program
-if ! wait_until 10 item_registered; then
+if ! wait_until 10 has_item "$program_pid"; then
   fail "libdbusmenu-glib reads the menu's entries in order, with their pictures" "the item never registered"
 else
   while IFS= read -r line; do
     name=${line#*: }
     reported "${name%% (*}"
     echo "$line"
-  done < <("$python" "$hosts_dir/dbusmenu-client.py" "$(registered_items | head -n 1)" "$work/sim.log")
+  done < <("$python" "$hosts_dir/dbusmenu-client.py" "$(item_of "$program_pid")" "$work/sim.log")
 fi
 check_program_clean

@@ -106,7 +106,6 @@ registered_items() {
     org.freedesktop.DBus.Properties.Get string:org.kde.StatusNotifierWatcher \
     string:RegisteredStatusNotifierItems 2> /dev/null | sed -n 's/^ *string "\(.*\)"$/\1/p'
 }
-item_registered() { [ -n "$(registered_items)" ]; }
 has_item() { item_of "$1" > /dev/null; }
 item_of() {  # item_of PID: the registered item of that process
   local item
@@ -156,7 +155,7 @@ program_faults() {
 # method it could not export only then.
 introspect_item() {
   local item service path menu
-  item=$(registered_items | head -n 1)
+  item=$(item_of "$program_pid")
   [ -n "$item" ] || return 0
   service=${item%%/*}
   path=/${item#*/}
@@ -188,7 +187,7 @@ shown() { [ -n "$(visible_windows "$1")" ]; }
 # The menu entries' keyboard steps from the top (enabled entries only, separators skipped),
 # read from the program's exported menu; the menu a panel draws from it has the same.
 menu_steps() {  # menu_steps CAPTION
-  on_bus "$python" "$hosts_dir/menu-steps.py" "$(registered_items | head -n 1)" "$1"
+  on_bus "$python" "$hosts_dir/menu-steps.py" "$(item_of "$program_pid")" "$1"
 }
 
 keep_screenshot() {  # keep_screenshot NAME COMMAND...: runs the command to write $ZERKA_SCREENSHOT_DIR/NAME
