@@ -21,7 +21,8 @@ settle=3
 work=$(mktemp -d)
 pids=()
 cleanup() {
-  for pid in "${pids[@]}"; do kill "$pid" 2> /dev/null || true; done
+  # The last started first: a bus outlives the programs on it.
+  for ((i = ${#pids[@]} - 1; i >= 0; i--)); do kill "${pids[i]}" 2> /dev/null || true; done
   rm -rf "$work"
 }
 trap cleanup EXIT
