@@ -38,7 +38,7 @@ require() {  # require COMMAND PACKAGE
 }
 
 finish() {
-  local entry pid
+  local entry pid i
   for entry in "${pending[@]}"; do echo "SKIP: $entry ($skip_reason)"; done
   for ((i = ${#pids[@]} - 1; i >= 0; i--)); do
     pid=${pids[i]}
@@ -49,7 +49,7 @@ finish() {
   exit "$failed"
 }
 trap finish EXIT
-trap 'exit 1' INT TERM
+trap 'failed=1; skip_reason="stopped by a signal (time-out?)"; exit' INT TERM
 
 wait_until() {  # wait_until SECONDS COMMAND...: true once the command succeeds within the bound
   local deadline=$((SECONDS + $1))
