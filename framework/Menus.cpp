@@ -7,7 +7,13 @@
 
 namespace zerka {
 
-TMenuItem::TMenuItem(TComponent* AOwner, TPopupMenu* menu) : TComponent(AOwner), menu_(menu) {
+namespace {
+
+std::int32_t lastCommand = 0;
+
+}  // namespace
+
+TMenuItem::TMenuItem(TComponent* AOwner, TPopupMenu* menu) : TComponent(AOwner), menu_(menu), command_(++lastCommand) {
   if (menu_) menu_->items_.push_back(this);
 }
 
@@ -29,25 +35,36 @@ void TPopupMenu::SetImages(TCustomImageList* images) {
   if (images_) images_->FreeNotification(this);
 }
 
+TPopupEntry TPopupMenu::Entry(const TMenuItem& item) const {
+  TPopupEntry entry;
+  entry.Caption = item.Caption;
+  if (images_) entry.Picture = images_->Image(item.ImageIndex);
+  entry.Default = item.Default;
+  entry.Enabled = item.Enabled;
+  entry.Checked = item.Checked;
+  return entry;
+}
+
+TMenuItem* TPopupMenu::FindItem(std::int32_t command) const {
+  const auto found = std::find_if(items_.begin(), items_.end(),
+                                  [command](const TMenuItem* item) { return item->Command() == command; });
+  return found == items_.end() ? nullptr : *found;
+}
+
+void TPopupMenu::Choose(TMenuItem* item) {
+  if (std::find(items_.begin(), items_.end(), item) != items_.end() && !item->IsLine()) item->Click();
+}
+
 void TPopupMenu::Popup(TPoint screenPos) {
   std::vector<TPopupEntry> entries;
   entries.reserve(items_.size());
-  for (const TMenuItem* item : items_) {
-    TPopupEntry entry;
-    entry.Caption = item->Caption;
-    if (images_) entry.Picture = images_->Image(item->ImageIndex);
-    entry.Default = item->Default;
-    entry.Enabled = item->Enabled;
-    entry.Checked = item->Checked;
-    entries.push_back(std::move(entry));
-  }
+  for (const TMenuItem* item : items_) entries.push_back(Entry(*item));
   const TWindowHandle owner = Application ? Application->Handle() : 0;
   // Items may go away while the menu's loop runs; pick by identity afterwards.
   const std::vector<TMenuItem*> shown = items_;
   const int chosen = Platform().Dialogs().TrackPopupMenu(entries, screenPos, owner);
   if (chosen < 0 || chosen >= static_cast<int>(shown.size())) return;
-  TMenuItem* item = shown[static_cast<std::size_t>(chosen)];
-  if (std::find(items_.begin(), items_.end(), item) != items_.end() && !item->IsLine()) item->Click();
+  Choose(shown[static_cast<std::size_t>(chosen)]);
 }
 
 void TPopupMenu::Notification(TComponent* AComponent, TOperation Operation) {

@@ -22,6 +22,13 @@ IPlatform* SetPlatform(IPlatform* platform) {
   return previous;
 }
 
+// Pictures compare by their pixels: the same picture may be made anew for each reading.
+bool TPopupEntry::operator==(const TPopupEntry& other) const {
+  const bool samePicture = Picture == other.Picture || (Picture && other.Picture && *Picture == *other.Picture);
+  return Caption == other.Caption && samePicture && Default == other.Default && Enabled == other.Enabled &&
+         Checked == other.Checked;
+}
+
 std::vector<std::string> SplitKeyPath(const std::string& path) {
   std::vector<std::string> parts;
   std::stringstream stream(path);

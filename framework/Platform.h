@@ -56,17 +56,48 @@ class ITimerPort {
   virtual bool KillTimer(TWindowHandle window, std::uintptr_t id) = 0;
 };
 
+struct TPopupEntry {
+  std::string Caption;  // "-" is a separator line
+  TIconImagePtr Picture;  // empty for none
+  bool Default = false;  // drawn bold
+  bool Enabled = true;
+  bool Checked = false;
+
+  bool operator==(const TPopupEntry& other) const;
+};
+
+// An icon's menu as a tray host that draws menus itself reads it: the entries the icon's popup
+// would show at this moment (none while it would not open), each with an id that stays the
+// same for the life of its item, and a choice made there.
+struct TMenuModelEntry {
+  std::int32_t Id = 0;  // never 0
+  TPopupEntry Entry;
+  bool operator==(const TMenuModelEntry& other) const = default;
+};
+
+class IMenuModel {
+ public:
+  virtual ~IMenuModel() = default;
+  virtual std::vector<TMenuModelEntry> MenuEntries() = 0;
+  // Runs the entry's click as a choice in the popup does; false when no entry has the id now.
+  virtual bool ChooseMenuEntry(std::int32_t id) = 0;
+};
+
 // The notification area. Each call passes the whole record; the result is whether the shell
 // accepted it (a second Add of the same hWnd/uID is refused). User actions on an icon come
 // back as data.uCallbackMessage to data.hWnd, WParam = uID, LParam = the code.
 // TaskbarCreatedMessage is the message id the application window receives when the
 // notification area has been re-created and has forgotten every icon; 0 when the system
 // offers none.
+// SetMenuModel names the menu of the icon with that window and id, for hosts that draw it
+// themselves (nullptr: none); the model stays valid until it is replaced or taken away, and a
+// platform whose hosts draw no menus ignores it.
 class INotifyAreaPort {
  public:
   virtual ~INotifyAreaPort() = default;
   virtual bool NotifyIcon(TNotifyIconMessage operation, const TNotifyIconData& data) = 0;
   virtual std::uint32_t TaskbarCreatedMessage() = 0;
+  virtual void SetMenuModel(TWindowHandle /*window*/, std::uint32_t /*id*/, IMenuModel* /*model*/) {}
 };
 
 // Modal dialogs. Both run a modal loop that keeps dispatching the thread's messages (timer
@@ -74,14 +105,6 @@ class INotifyAreaPort {
 enum class TMsgButtons : std::uint32_t { OK = 0, OKCancel = 1, YesNo = 4 };
 enum class TMsgIcon : std::uint32_t { None = 0, Stop = 0x10, Question = 0x20, Warning = 0x30, Information = 0x40 };
 enum class TModalResult : std::int32_t { None = 0, OK = 1, Cancel = 2, Yes = 6, No = 7 };
-
-struct TPopupEntry {
-  std::string Caption;  // "-" is a separator line
-  TIconImagePtr Picture;  // empty for none
-  bool Default = false;  // drawn bold
-  bool Enabled = true;
-  bool Checked = false;
-};
 
 class IDialogPort {
  public:

@@ -7,6 +7,7 @@
 #include "framework/Form.h"
 #include "framework/Platform.h"
 #include "tray/TrayIconHandler.h"
+#include "tray/TrayMenuModel.h"
 
 namespace zerka {
 namespace {
@@ -45,6 +46,8 @@ TSysTrayIcon::TSysTrayIcon(TComponent* AOwner) : TComponent(AOwner) {
   cycleTicker_ = std::make_unique<TSimpleTimer>(1000, [this](TObject*) { CycleTick(); });
   clickTicker_ = std::make_unique<TSimpleTimer>(1000, [this](TObject*) { ClickTick(); });
   exitTicker_ = std::make_unique<TSimpleTimer>(20, [this](TObject*) { ExitTick(); });
+  menuModel_ = std::make_unique<TTrayMenuModel>(*this);
+  Platform().NotifyArea().SetMenuModel(notifyData_.hWnd, identity_, menuModel_.get());
   InstallHooks();
 }
 
@@ -55,6 +58,7 @@ TSysTrayIcon::~TSysTrayIcon() {
   } catch (...) {
     // The hooks and the handler must go whatever the shell did.
   }
+  Platform().NotifyArea().SetMenuModel(notifyData_.hWnd, identity_, nullptr);
   cycleTicker_.reset();
   clickTicker_.reset();
   exitTicker_.reset();

@@ -2,7 +2,9 @@
 // The notification-area icon component: one icon with picture and tip kept in step with the
 // properties, mouse callbacks turned into events, the popup menu at the cursor on a right
 // press, balloon notifications, picture cycling from an image list, and the minimise-to-tray
-// behaviour through a hook on the application window and a filter on the owner form.
+// behaviour through a hook on the application window and a filter on the owner form. The
+// notification area also gets the popup menu as a menu model, for tray hosts that draw the
+// menu themselves (TrayMenuModel).
 
 #include <cstdint>
 #include <functional>
@@ -19,6 +21,7 @@
 namespace zerka {
 
 class TCustomForm;
+class TTrayMenuModel;
 
 enum TBalloonIconKind { bikNone, bikInfo, bikWarning, bikError };
 
@@ -125,6 +128,7 @@ class TSysTrayIcon : public TComponent {
   void StartupDecision();
 
   std::unique_ptr<TIcon> icon_;
+  std::unique_ptr<TTrayMenuModel> menuModel_;
   std::uint32_t identity_ = 0;
   bool iconVisible_ = false;
   std::string hint_;

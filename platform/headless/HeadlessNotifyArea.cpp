@@ -70,6 +70,21 @@ bool THeadlessNotifyArea::Callback(std::uint32_t uID, std::uint32_t code) {
   return true;
 }
 
+void THeadlessNotifyArea::SetMenuModel(TWindowHandle window, std::uint32_t id, IMenuModel* model) {
+  if (model) {
+    menuModels_[{window, id}] = model;
+  } else {
+    menuModels_.erase({window, id});
+  }
+}
+
+IMenuModel* THeadlessNotifyArea::MenuModel(std::uint32_t uID) const {
+  for (const auto& [key, model] : menuModels_) {
+    if (key.second == uID) return model;
+  }
+  return nullptr;
+}
+
 void THeadlessNotifyArea::RecreateTaskbar(TWindowHandle applicationWindow) {
   icons_.clear();
   if (TaskbarCreatedId != 0) loop_.SendWindowMessage(applicationWindow, TaskbarCreatedId, 0, 0);

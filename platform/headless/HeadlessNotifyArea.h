@@ -26,6 +26,7 @@ class THeadlessNotifyArea : public INotifyAreaPort {
 
   bool NotifyIcon(TNotifyIconMessage operation, const TNotifyIconData& data) override;
   std::uint32_t TaskbarCreatedMessage() override { return TaskbarCreatedId; }
+  void SetMenuModel(TWindowHandle window, std::uint32_t id, IMenuModel* model) override;
 
   // --- for tests
   std::vector<TNotifyCall> Calls;
@@ -41,10 +42,13 @@ class THeadlessNotifyArea : public INotifyAreaPort {
   bool Callback(std::uint32_t uID, std::uint32_t code);
   // The shell forgets every icon and announces a new taskbar to the given window.
   void RecreateTaskbar(TWindowHandle applicationWindow);
+  // The menu model named for an icon id, or nullptr.
+  IMenuModel* MenuModel(std::uint32_t uID) const;
 
  private:
   THeadlessLoop& loop_;
   std::map<std::pair<TWindowHandle, std::uint32_t>, TNotifyIconData> icons_;
+  std::map<std::pair<TWindowHandle, std::uint32_t>, IMenuModel*> menuModels_;
 };
 
 }  // namespace zerka::headless

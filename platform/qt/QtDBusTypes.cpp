@@ -111,6 +111,13 @@ void RegisterDBusTypes() {
     qDBusRegisterMetaType<TDBusMenuItemKeysList>();
     qDBusRegisterMetaType<TDBusMenuEvent>();
     qDBusRegisterMetaType<TDBusMenuEventList>();
+    // QtDBus looks a slot's argument types up by the names the slot was declared with; a list
+    // is registered as QList<...>, so each list is also made known by its own name, or its
+    // methods would be left out of the exported interface.
+    qRegisterMetaType<TDBusPixmaps>("zerka::qt::TDBusPixmaps");
+    qRegisterMetaType<TDBusMenuItemPropertiesList>("zerka::qt::TDBusMenuItemPropertiesList");
+    qRegisterMetaType<TDBusMenuItemKeysList>("zerka::qt::TDBusMenuItemKeysList");
+    qRegisterMetaType<TDBusMenuEventList>("zerka::qt::TDBusMenuEventList");
     return true;
   }();
   (void)registered;

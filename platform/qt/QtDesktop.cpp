@@ -23,6 +23,7 @@ namespace {
 constexpr std::uint32_t kShortestPeriodMs = 10;
 
 const QEvent::Type kPostedMessages = static_cast<QEvent::Type>(QEvent::registerEventType());
+const QEvent::Type kPostedTask = static_cast<QEvent::Type>(QEvent::registerEventType());
 
 class TPostedMessages : public QEvent {
  public:
@@ -30,6 +31,12 @@ class TPostedMessages : public QEvent {
       : QEvent(kPostedMessages), Window(window), Messages(std::move(messages)) {}
   TWindowHandle Window;
   std::vector<TMessage> Messages;
+};
+
+class TPostedTask : public QEvent {
+ public:
+  explicit TPostedTask(std::function<void()> task) : QEvent(kPostedTask), Task(std::move(task)) {}
+  std::function<void()> Task;
 };
 
 bool IsContainer(TControlKind kind) { return kind == TControlKind::Panel || kind == TControlKind::GroupBox; }
@@ -43,6 +50,10 @@ class TQtDesktop::TDispatcher : public QObject {
 
  protected:
   bool event(QEvent* event) override {
+    if (event->type() == kPostedTask) {
+      desktop_.RunTask(static_cast<TPostedTask*>(event)->Task);
+      return true;
+    }
     if (event->type() != kPostedMessages) return QObject::event(event);
     const auto* posted = static_cast<TPostedMessages*>(event);
     desktop_.DeliverPosted(posted->Window, posted->Messages);
@@ -169,6 +180,20 @@ bool TQtDesktop::DeliverFromQt(TWindowHandle window, TMessage& message) {
   }
   --qtDepth_;
   return handled;
+}
+
+void TQtDesktop::PostTask(std::function<void()> task) {
+  QCoreApplication::postEvent(dispatcher_.get(), new TPostedTask(std::move(task)));
+}
+
+void TQtDesktop::RunTask(const std::function<void()>& task) {
+  ++qtDepth_;
+  try {
+    task();
+  } catch (...) {
+    if (!pending_) pending_ = std::current_exception();
+  }
+  --qtDepth_;
 }
 
 void TQtDesktop::DeliverPosted(TWindowHandle window, const std::vector<TMessage>& messages) {
@@ -441,6 +466,7 @@ bool TQtDesktop::ShowForm(TWindowHandle form, TShowCommand command) {
   if (!widget) return false;
   const bool wasVisible = widget->isVisible();
   const bool wasIconic = held.Iconic;
+  if (command == TShowCommand::Hide && wasVisible && hideGuard_ && hideGuard_(form)) command = TShowCommand::Minimize;
   switch (command) {
     case TShowCommand::Hide:
       widget->hide();

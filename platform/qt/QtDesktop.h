@@ -23,11 +23,14 @@
 //  [x] the session's end (the session manager's commit-data request; a Quit event to the
 //      application) reaches the top-level windows as msg::EndSession; a Quit then ends the
 //      loop without closing any form, so nothing is asked
+//  [x] a guard that the rest of the platform may set keeps a form that is to be hidden on
+//      screen, minimised as an ordinary window (when hiding would leave it out of reach)
 #include <QPointer>
 #include <QWidget>
 
 #include <cstdint>
 #include <exception>
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -107,6 +110,10 @@ class TQtDesktop : public IEventLoopPort, public ITimerPort, public IWindowPort 
   // Queues messages that are handed to the window one after the other, each once the one
   // before has been handled (a click's press and release, say).
   bool PostWindowMessages(TWindowHandle window, std::vector<TMessage> messages);
+  // Queues work of the platform's own to run from the loop, as a handler that Qt called.
+  void PostTask(std::function<void()> task);
+  // Asked before a shown form is hidden; true minimises it instead. Empty: none.
+  void SetHideGuard(std::function<bool(TWindowHandle form)> guard) { hideGuard_ = std::move(guard); }
   // A message that Qt raised (a click, a key, a title-bar button): the handler, then the
   // default processing; true when the handler took it.
   bool DeliverFromQt(TWindowHandle window, TMessage& message);
@@ -127,6 +134,7 @@ class TQtDesktop : public IEventLoopPort, public ITimerPort, public IWindowPort 
   void DefaultProcessing(TWindowHandle window, const TMessage& message);
   void TimerFired(int qtTimer);
   void DeliverPosted(TWindowHandle window, const std::vector<TMessage>& messages);
+  void RunTask(const std::function<void()>& task);
   bool ShowForm(TWindowHandle form, TShowCommand command);
   void BuildForm(TWindowHandle form);
   void BuildControl(TWindowHandle control);
@@ -145,6 +153,7 @@ class TQtDesktop : public IEventLoopPort, public ITimerPort, public IWindowPort 
   int qtDepth_ = 0;
   std::vector<QPointer<QWidget>> buried_;
   std::exception_ptr pending_;
+  std::function<bool(TWindowHandle)> hideGuard_;
 };
 
 }  // namespace zerka::qt

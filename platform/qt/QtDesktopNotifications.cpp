@@ -3,6 +3,7 @@
 #include <QDBusMessage>
 #include <QDBusPendingCallWatcher>
 #include <QDBusPendingReply>
+#include <QGuiApplication>
 
 #include "framework/NotifyIconData.h"
 
@@ -66,9 +67,14 @@ void TDesktopNotifications::Send(const TRequest& request) {
   QString body = request.Text;
   body.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
   if (ReadsMarkup()) body = body.toHtmlEscaped();
+  // The installed menu entry, under which desktops group the program's notifications.
+  QVariantMap hints;
+  if (const QString entry = QGuiApplication::desktopFileName(); !entry.isEmpty()) {
+    hints.insert(QStringLiteral("desktop-entry"), entry);
+  }
   QDBusMessage notify = QDBusMessage::createMethodCall(kService, kPath, kService, QStringLiteral("Notify"));
   notify << applicationName_ << current_ << IconName(request.InfoFlags) << request.Title
-         << body << QStringList{QStringLiteral("default"), QString()} << QVariantMap{} << request.TimeoutMs;
+         << body << QStringList{QStringLiteral("default"), QString()} << hints << request.TimeoutMs;
   awaitingReply_ = true;
   clicked_ = false;
   auto* watcher = new QDBusPendingCallWatcher(bus_.asyncCall(notify), this);

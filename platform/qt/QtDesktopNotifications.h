@@ -5,6 +5,8 @@
 //      markup), an information, warning or error icon, shown for the balloon's time
 //  [x] a balloon replaces the one before (replaces_id) instead of piling up; one withdrawn
 //      and followed at once by the next is replaced, not closed and opened again
+//  [x] the desktop-entry hint of the program's installed menu entry, so the desktop groups
+//      the notifications under the program
 //  [x] outcomes as the balloon's callbacks: shown once the server took it, clicked (its
 //      default action), timed out (expired or dismissed), hidden (withdrawn)
 

@@ -5,7 +5,6 @@
 
 #include "platform/qt/QtDesktop.h"
 #include "platform/qt/QtIcons.h"
-#include "platform/qt/QtNotifyArea.h"
 #include "platform/qt/QtText.h"
 
 namespace zerka::qt {
@@ -62,8 +61,6 @@ TModalResult TQtDialogs::ShowMessageBox(TWindowHandle owner, const std::string& 
 }
 
 int TQtDialogs::TrackPopupMenu(const std::vector<TPopupEntry>& entries, TPoint screenPos, TWindowHandle) {
-  int hostChoice = -1;
-  if (notifyArea_.TakeMenu(entries, hostChoice)) return hostChoice;
   QMenu menu;
   std::vector<QAction*> actions;
   for (const TPopupEntry& entry : entries) {

@@ -6,18 +6,16 @@
 //      for a box with one button)
 //  [x] menus at a screen position with pictures, separators ("-"), bold default items,
 //      disabled and checked items; the chosen entry's index or -1
-//  [x] where the tray host draws the icon's menu itself, the menu goes to the host instead
 
 #include "framework/Platform.h"
 
 namespace zerka::qt {
 
 class TQtDesktop;
-class TQtNotifyArea;
 
 class TQtDialogs : public IDialogPort {
  public:
-  TQtDialogs(TQtDesktop& desktop, TQtNotifyArea& notifyArea) : desktop_(desktop), notifyArea_(notifyArea) {}
+  explicit TQtDialogs(TQtDesktop& desktop) : desktop_(desktop) {}
 
   TModalResult ShowMessageBox(TWindowHandle owner, const std::string& text, const std::string& caption,
                               TMsgButtons buttons, TMsgIcon icon) override;
@@ -25,7 +23,6 @@ class TQtDialogs : public IDialogPort {
 
  private:
   TQtDesktop& desktop_;
-  TQtNotifyArea& notifyArea_;
 };
 
 }  // namespace zerka::qt

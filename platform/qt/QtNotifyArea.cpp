@@ -12,6 +12,7 @@
 #include "platform/qt/QtDesktop.h"
 #include "platform/qt/QtDesktopNotifications.h"
 #include "platform/qt/QtIcons.h"
+#include "platform/qt/QtServices.h"
 #include "platform/qt/QtStatusNotifierItem.h"
 #include "platform/qt/QtText.h"
 
@@ -48,27 +49,23 @@ struct TQtNotifyArea::TIcon {
   std::unique_ptr<TDesktopNotifications> Notifications;
 };
 
-TQtNotifyArea::TQtNotifyArea(TQtDesktop& desktop) : desktop_(desktop) {
-  trayPoll_.setInterval(kTrayPollMs);
-  QObject::connect(&trayPoll_, &QTimer::timeout, &trayPoll_, [this] { CheckTrayHost(); });
-  // On X11 the platform's native interface announces each new or vanished tray host, so an
-  // idle program need not wake up to look; the signal is only reachable by its name. The
-  // interface derives from QObject alone, so its address is that of its QObject.
+TQtNotifyArea::TQtNotifyArea(TQtDesktop& desktop, TQtServices& services) : desktop_(desktop), services_(services) {
+  recheck_.setSingleShot(true);
+  recheck_.setInterval(0);
+  QObject::connect(&recheck_, &QTimer::timeout, &recheck_, [this] { CheckTrayHost(); });
+  // On X11 the platform's native interface announces each new or vanished tray host; the
+  // signal is only reachable by its name. The interface derives from QObject alone, so its
+  // address is that of its QObject.
   auto* native = reinterpret_cast<QObject*>(QGuiApplication::platformNativeInterface());
   if (native && native->metaObject()->indexOfSignal("systemTrayWindowChanged(QScreen*)") >= 0) {
-    trayPoll_.setInterval(0);
-    trayPoll_.setSingleShot(true);
-    hostTracked_ = QObject::connect(native, SIGNAL(systemTrayWindowChanged(QScreen*)), &trayPoll_, SLOT(start()));
-  }
-  if (!hostTracked_) {
-    trayPoll_.setInterval(kTrayPollMs);
-    trayPoll_.setSingleShot(false);
+    QObject::connect(native, SIGNAL(systemTrayWindowChanged(QScreen*)), &recheck_, SLOT(start()));
   }
   missingTray_.setSingleShot(true);
   QObject::connect(&missingTray_, &QTimer::timeout, &missingTray_, [this] { ShowMissingTrayNotice(); });
+  desktop_.SetHideGuard([this](TWindowHandle form) { return KeepFormShown(form); });
 }
 
-TQtNotifyArea::~TQtNotifyArea() = default;
+TQtNotifyArea::~TQtNotifyArea() { desktop_.SetHideGuard(nullptr); }
 
 TQtNotifyArea::THost TQtNotifyArea::CurrentHost() const {
   if (StatusNotifierHostPresent(QDBusConnection::sessionBus())) return THost::StatusNotifier;
@@ -82,18 +79,17 @@ void TQtNotifyArea::Watch() {
   // A host at hand makes the notice moot; no need to wake up for it.
   if (host_ != THost::None) missingTray_.stop();
   QDBusConnection bus = QDBusConnection::sessionBus();
-  if (bus.isConnected()) {
-    // Each watcher or host coming or going is a moment to look again.
-    busWatcher_ = std::make_unique<QDBusServiceWatcher>(kWatcherService, bus,
-                                                        QDBusServiceWatcher::WatchForOwnerChange);
-    QObject::connect(busWatcher_.get(), &QDBusServiceWatcher::serviceOwnerChanged, &trayPoll_, [this] {
-      watcherReplaced_ = true;
-      trayPoll_.start(hostTracked_ ? 0 : kTrayPollMs);
-    });
+  if (!bus.isConnected()) return;
+  // Each watcher or host coming or going is a moment to look again.
+  busWatcher_ = std::make_unique<QDBusServiceWatcher>(kWatcherService, bus, QDBusServiceWatcher::WatchForOwnerChange);
+  QObject::connect(busWatcher_.get(), &QDBusServiceWatcher::serviceOwnerChanged, &recheck_, [this] {
+    watcherReplaced_ = true;
+    recheck_.start();
+  });
+  for (const char* signal : {"StatusNotifierHostRegistered", "StatusNotifierHostUnregistered"}) {
     bus.connect(kWatcherService, QStringLiteral("/StatusNotifierWatcher"), kWatcherService,
-                QStringLiteral("StatusNotifierHostRegistered"), &trayPoll_, SLOT(start()));
+                QString::fromLatin1(signal), &recheck_, SLOT(start()));
   }
-  if (!hostTracked_) trayPoll_.start();
 }
 
 void TQtNotifyArea::CheckTrayHost() {
@@ -109,11 +105,22 @@ void TQtNotifyArea::CheckTrayHost() {
   host_ = host;
   // The host that went took its icons with it; a new one has none of ours yet.
   icons_.clear();
-  menuRequest_.reset();
-  if (host == THost::None) return;
+  if (host == THost::None) {
+    // Hidden windows would be out of reach if no host follows.
+    if (!missingTrayNotice_.empty()) missingTray_.start(missingTrayMs_);
+    return;
+  }
   missingTray_.stop();
   for (const TWindowHandle application : desktop_.WindowsOfKind(TQtWindowKind::Application)) {
     desktop_.PostWindowMessage(application, kTaskbarCreatedMessage, 0, 0);
+  }
+}
+
+void TQtNotifyArea::SetMenuModel(TWindowHandle window, std::uint32_t id, IMenuModel* model) {
+  if (model) {
+    menuModels_[{window, id}] = model;
+  } else {
+    menuModels_.erase({window, id});
   }
 }
 
@@ -156,10 +163,25 @@ bool TQtNotifyArea::AddItem(const TNotifyIconData& data) {
   const TKey key{data.hWnd, data.uID};
   auto icon = std::make_unique<TIcon>();
   QDBusConnection bus = QDBusConnection::sessionBus();
-  icon->Item = std::make_unique<TStatusNotifierItem>(bus, QString::fromLatin1(kProgramName), [this, key](std::vector<std::uint32_t> codes, int choice) {
-    menuRequest_ = TMenuRequest{key, choice};
-    Callback(key, std::move(codes));
-  });
+  TStatusNotifierItem::THandlers handlers;
+  handlers.ReadMenu = [this, key] {
+    const auto found = menuModels_.find(key);
+    return found == menuModels_.end() ? std::vector<TMenuModelEntry>{} : found->second->MenuEntries();
+  };
+  // Queued, so that the host has its answer before a confirmation's box opens.
+  handlers.Choose = [this, key](std::int32_t id, const QString& token) {
+    desktop_.PostTask([this, key, id, token] { HostChoice(key, id, token); });
+  };
+  handlers.Act = [this, key](TStatusNotifierItem::TAction action, QPoint at, const QString& token) {
+    std::vector<std::uint32_t> codes;
+    switch (action) {
+      case TStatusNotifierItem::TAction::Activate: codes = {msg::LButtonDown, msg::LButtonUp}; break;
+      case TStatusNotifierItem::TAction::SecondaryActivate: codes = {msg::MButtonDown, msg::MButtonUp}; break;
+      case TStatusNotifierItem::TAction::ContextMenu: codes = {msg::RButtonDown, msg::RButtonUp}; break;
+    }
+    desktop_.PostTask([this, key, codes, at, token] { HostAction(key, codes, at, token); });
+  };
+  icon->Item = std::make_unique<TStatusNotifierItem>(bus, QString::fromLatin1(kProgramName), std::move(handlers));
   icon->Notifications = std::make_unique<TDesktopNotifications>(bus, QString::fromLatin1(kProgramName), [this, key](TDesktopNotifications::TOutcome outcome) {
     switch (outcome) {
       case TDesktopNotifications::TOutcome::Shown: Callback(key, {msg::BalloonShow}); break;
@@ -171,11 +193,47 @@ bool TQtNotifyArea::AddItem(const TNotifyIconData& data) {
   Apply(*icon, data);
   if (!icon->Item->Register()) return false;
   icons_.emplace(key, std::move(icon));
-  // The host asks for the menu before anyone opens it: a press that chooses nothing brings
-  // the owner's entries.
-  menuRequest_ = TMenuRequest{key, -1};
-  Callback(key, {msg::RButtonDown, msg::RButtonUp});
   return true;
+}
+
+namespace {
+
+// The activation token in force while a host's action is handled; one the handling did not
+// use goes with it.
+class TActivationToken {
+ public:
+  explicit TActivationToken(const QString& token) : set_(!token.isEmpty()) {
+    if (set_) qputenv("XDG_ACTIVATION_TOKEN", token.toUtf8());
+  }
+  ~TActivationToken() {
+    if (set_) qunsetenv("XDG_ACTIVATION_TOKEN");
+  }
+  TActivationToken(const TActivationToken&) = delete;
+  TActivationToken& operator=(const TActivationToken&) = delete;
+
+ private:
+  bool set_;
+};
+
+}  // namespace
+
+void TQtNotifyArea::HostAction(const TKey& key, std::vector<std::uint32_t> codes, QPoint at, const QString& token) {
+  const auto found = icons_.find(key);
+  if (found == icons_.end()) return;
+  const std::uint32_t callbackMessage = found->second->CallbackMessage;
+  const TActivationToken activation(token);
+  const TQtServices::TPointerAt pointer(services_, at);
+  for (const std::uint32_t code : codes) {
+    TMessage message{callbackMessage, key.second, static_cast<std::intptr_t>(code), 0};
+    desktop_.DeliverFromQt(key.first, message);
+  }
+}
+
+void TQtNotifyArea::HostChoice(const TKey& key, std::int32_t id, const QString& token) {
+  const auto found = menuModels_.find(key);
+  if (found == menuModels_.end()) return;
+  const TActivationToken activation(token);
+  found->second->ChooseMenuEntry(id);
 }
 
 bool TQtNotifyArea::AddTrayIcon(const TNotifyIconData& data) {
@@ -244,18 +302,9 @@ void TQtNotifyArea::ShowBalloon(TIcon& icon, const TNotifyIconData& data) {
   Callback({data.hWnd, data.uID}, {msg::BalloonShow});
 }
 
-bool TQtNotifyArea::TakeMenu(const std::vector<TPopupEntry>& entries, int& choice) {
-  if (host_ != THost::StatusNotifier) return false;
-  const TKey key = menuRequest_ ? menuRequest_->Key : lastAction_;
-  choice = menuRequest_ ? menuRequest_->Choice : -1;
-  menuRequest_.reset();
-  const auto found = icons_.find(key);
-  if (found != icons_.end() && found->second->Item) found->second->Item->SetMenu(entries);
-  return true;
-}
-
 void TQtNotifyArea::NoticeMissingTray(int afterMs, std::string notice) {
   missingTrayNotice_ = std::move(notice);
+  missingTrayMs_ = afterMs;
   missingTray_.start(afterMs);
 }
 
@@ -264,19 +313,30 @@ void TQtNotifyArea::ShowMissingTrayNotice() {
   if (host_ != THost::None) return;
   for (const TWindowHandle form : desktop_.WindowsOfKind(TQtWindowKind::Form)) {
     desktop_.SendWindowMessage(form, msg::ShowRequest, 0, 0);
-    for (const TWindowHandle control : desktop_.WindowsOfKind(TQtWindowKind::Control)) {
-      const TQtWindow* held = desktop_.Find(control);
-      if (held && held->Parent == form && held->Control.Kind == TControlKind::StatusBar) {
-        desktop_.SetText(control, missingTrayNotice_);
-      }
+    PutNotice(form);
+  }
+}
+
+void TQtNotifyArea::PutNotice(TWindowHandle form) {
+  for (const TWindowHandle control : desktop_.WindowsOfKind(TQtWindowKind::Control)) {
+    const TQtWindow* held = desktop_.Find(control);
+    if (held && held->Parent == form && held->Control.Kind == TControlKind::StatusBar) {
+      desktop_.SetText(control, missingTrayNotice_);
     }
   }
+}
+
+// With no tray to come back from, a hidden form could only be reached by starting the
+// program again.
+bool TQtNotifyArea::KeepFormShown(TWindowHandle form) {
+  if (missingTrayNotice_.empty() || host_ != THost::None || !watching_) return false;
+  PutNotice(form);
+  return true;
 }
 
 void TQtNotifyArea::Callback(const TKey& key, std::vector<std::uint32_t> codes) {
   const auto found = icons_.find(key);
   if (found == icons_.end()) return;
-  lastAction_ = key;
   std::vector<TMessage> messages;
   for (const std::uint32_t code : codes) {
     messages.push_back(TMessage{found->second->CallbackMessage, key.second, static_cast<std::intptr_t>(code), 0});

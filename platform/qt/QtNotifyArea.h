@@ -9,26 +9,35 @@
 //  [x] user actions as the callback codes, with the icon's id, queued to the record's window:
 //      a click as left press and release, a double click as double click and release, the
 //      context request as right press and release (the icon's owner opens its menu on the
-//      press), the middle button as middle press and release
-//  [x] on a status-notifier host the popup menu is the host's: each popup the icon's owner
-//      opens hands its entries to the host's menu, and an entry chosen there comes back as a
-//      right press whose popup returns that entry; the entries are fetched once when the item
-//      is added, by such a press that chooses nothing. Nothing pops up of our own there
+//      press), the middle button as middle press and release; on a status-notifier host with
+//      the position the host gave as the pointer's while they are handled
+//  [x] on a status-notifier host that draws menus, the menu is the icon's menu model
+//      (SetMenuModel), read as it stands whenever the host asks; a chosen entry runs through
+//      the model, queued like a click. No mouse event is made up for either. A host that asks
+//      for a context menu gets a right click, and so the popup of our own
+//  [x] the activation token a host offers with an action is the environment's
+//      XDG_ACTIVATION_TOKEN while that action is handled, so that Wayland lets a window it
+//      shows take the focus
 //  [x] balloons with title, text, icon kind and display time; shown once handed over,
 //      clicked when the host reports a click, timed out when the display time passed
 //  [x] the tray host going away and coming back, or another kind of host taking over: the
 //      icons are forgotten, and the application windows receive TaskbarCreatedMessage to add
-//      them again. Watched through announcements (X11, the session bus) where there are
-//      some, else polled once a second
-//  [x] on request, no tray host at all some time after start: the forms are shown with a
-//      notice in their status line, so the program stays reachable
+//      them again. Followed through announcements only (X11's tray selection, the watcher's
+//      name and its host signals on the session bus), never polled
+//  [x] on request, no tray host at all some time after start, or some time after the host
+//      went: the forms are shown with a notice in their status line, so the program stays
+//      reachable; while there is none, a form that would hide (into the missing tray)
+//      minimises as an ordinary window instead, with the notice
 
+#include <QPoint>
+#include <QString>
 #include <QTimer>
 
 #include <map>
 #include <memory>
-#include <optional>
+#include <string>
 #include <utility>
+#include <vector>
 
 #include "framework/Platform.h"
 
@@ -38,42 +47,37 @@ class QDBusServiceWatcher;
 namespace zerka::qt {
 
 class TQtDesktop;
+class TQtServices;
 
 class TQtNotifyArea : public INotifyAreaPort {
  public:
   // An id from the range the system hands out for registered messages.
   static constexpr std::uint32_t kTaskbarCreatedMessage = 0xC0DE;
-  static constexpr int kTrayPollMs = 1000;
   // How the program is named where a desktop lists it (its item, its notifications).
   static constexpr const char* kProgramName = "Zerka2 Remote";
 
   enum class THost { None, XEmbed, StatusNotifier };
 
-  explicit TQtNotifyArea(TQtDesktop& desktop);
+  TQtNotifyArea(TQtDesktop& desktop, TQtServices& services);
   ~TQtNotifyArea() override;
 
   bool NotifyIcon(TNotifyIconMessage operation, const TNotifyIconData& data) override;
   std::uint32_t TaskbarCreatedMessage() override { return kTaskbarCreatedMessage; }
+  void SetMenuModel(TWindowHandle window, std::uint32_t id, IMenuModel* model) override;
 
-  // A popup menu is about to open: true when the host shows it instead, with the entry
-  // chosen there (-1 for none).
-  bool TakeMenu(const std::vector<TPopupEntry>& entries, int& choice);
-  // After afterMs without any tray host, shows the forms with `notice` in their status line.
+  // After afterMs without any tray host, shows the forms with `notice` in their status line;
+  // so again each time the host goes and none follows within afterMs.
   void NoticeMissingTray(int afterMs, std::string notice);
 
   // For tests: the icon Qt shows for a window and id (XEmbed hosts), or nullptr.
   QSystemTrayIcon* TrayIcon(TWindowHandle window, std::uint32_t id) const;
   THost Host() const { return host_; }
-  // Checks the tray host now, as the poll does.
+  // Checks the tray host now, as an announcement does.
   void CheckTrayHost();
 
  private:
   struct TIcon;
   using TKey = std::pair<TWindowHandle, std::uint32_t>;
-  struct TMenuRequest {
-    TKey Key;
-    int Choice = -1;
-  };
 
   THost CurrentHost() const;
   void Watch();
@@ -83,21 +87,26 @@ class TQtNotifyArea : public INotifyAreaPort {
   void Apply(TIcon& icon, const TNotifyIconData& data);
   void ShowBalloon(TIcon& icon, const TNotifyIconData& data);
   void Callback(const TKey& key, std::vector<std::uint32_t> codes);
+  // A host's action, run from the event loop: the codes with the host's pointer position and
+  // activation token in force.
+  void HostAction(const TKey& key, std::vector<std::uint32_t> codes, QPoint at, const QString& token);
+  void HostChoice(const TKey& key, std::int32_t id, const QString& token);
   void ShowMissingTrayNotice();
+  void PutNotice(TWindowHandle form);
+  bool KeepFormShown(TWindowHandle form);
 
   TQtDesktop& desktop_;
+  TQtServices& services_;
   std::map<TKey, std::unique_ptr<TIcon>> icons_;
-  // Polls the tray host every kTrayPollMs, or runs once per announced change where the
-  // platform announces them (hostTracked_).
-  QTimer trayPoll_;
+  std::map<TKey, IMenuModel*> menuModels_;
+  // Runs once after each announced change of the tray host, several announcements together.
+  QTimer recheck_;
   std::unique_ptr<QDBusServiceWatcher> busWatcher_;
-  bool hostTracked_ = false;
   bool watching_ = false;
   bool watcherReplaced_ = false;
   THost host_ = THost::None;
-  std::optional<TMenuRequest> menuRequest_;
-  TKey lastAction_{};
   QTimer missingTray_;
+  int missingTrayMs_ = 0;
   std::string missingTrayNotice_;
 };
 

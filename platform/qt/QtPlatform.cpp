@@ -21,6 +21,9 @@ void EnsureApplication() {
   static QApplication* application = new QApplication(argc, argv);
   // The program lives in the tray: closing its last window is no reason to end.
   application->setQuitOnLastWindowClosed(false);
+  // The installed menu entry: desktops group the program's windows and notifications under
+  // it, and Wayland names the windows' application after it.
+  QGuiApplication::setDesktopFileName(QStringLiteral("zerka2remote"));
 }
 
 }  // namespace
@@ -40,9 +43,9 @@ class TQtPlatformInstallation::TPlatform : public IPlatform {
   IWindowPort& Windows() override { return desktop; }
 
   TQtDesktop desktop;
-  TQtNotifyArea notifyArea{desktop};
-  TQtDialogs dialogs{desktop, notifyArea};
   TQtServices services;
+  TQtNotifyArea notifyArea{desktop, services};
+  TQtDialogs dialogs{desktop};
   TQtLocale locale;
   TFileSettingsStore store;
 };

@@ -13,7 +13,7 @@
 namespace zerka::qt {
 
 bool TQtServices::GetCursorPos(TPoint& pos) {
-  const QPoint cursor = QCursor::pos();
+  const QPoint cursor = pointerAt_.value_or(QCursor::pos());
   pos = TPoint{cursor.x(), cursor.y()};
   return true;
 }

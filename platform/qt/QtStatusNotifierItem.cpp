@@ -6,9 +6,13 @@
 #include <QDBusError>
 #include <QDBusInterface>
 #include <QDBusMessage>
+#include <QGuiApplication>
+#include <QScreen>
 
 #include <algorithm>
 #include <atomic>
+#include <cmath>
+#include <utility>
 
 #include "platform/qt/QtIcons.h"
 #include "platform/qt/QtText.h"
@@ -20,7 +24,7 @@ const QString kWatcherService = QStringLiteral("org.kde.StatusNotifierWatcher");
 const QString kWatcherPath = QStringLiteral("/StatusNotifierWatcher");
 const QString kItemPath = QStringLiteral("/StatusNotifierItem");
 const QString kMenuPath = QStringLiteral("/MenuBar");
-constexpr int kIconSizes[] = {16, 22, 24, 32, 48};
+constexpr int kIconSizes[] = {16, 22, 24, 32, 48, 64};
 
 // The host draws a menu caption with "_" before its access key: "&" marks ours and goes, a
 // doubled "&" is a plain one, an underscore of the caption is doubled to stay plain.
@@ -39,11 +43,18 @@ QString MenuLabel(const std::string& caption) {
   return label;
 }
 
+// Menu pictures at the scale of the screen the host draws on, by whole factors.
+int MenuPictureSide() {
+  const QScreen* screen = QGuiApplication::primaryScreen();
+  const int scale = screen ? std::max(1, static_cast<int>(std::ceil(screen->devicePixelRatio() - 0.01))) : 1;
+  return TIconImage::kWidth * scale;
+}
+
 QByteArray Png(const TIconImage& picture) {
   QByteArray bytes;
   QBuffer buffer(&bytes);
   buffer.open(QIODevice::WriteOnly);
-  ToImage(picture).save(&buffer, "PNG");
+  ToImage(picture, MenuPictureSide()).save(&buffer, "PNG");
   return bytes;
 }
 
@@ -112,30 +123,40 @@ TDBusPixmaps TStatusNotifierItemObject::IconPixmap() const {
 
 TDBusToolTip TStatusNotifierItemObject::ToolTip() const { return TDBusToolTip{{}, {}, item_.toolTip_, {}}; }
 
-void TStatusNotifierItemObject::Activate(int, int) { item_.onAction_({msg::LButtonDown, msg::LButtonUp}, -1); }
+void TStatusNotifierItemObject::Activate(int x, int y) { item_.Act(TStatusNotifierItem::TAction::Activate, x, y); }
 
-void TStatusNotifierItemObject::SecondaryActivate(int, int) {
-  item_.onAction_({msg::MButtonDown, msg::MButtonUp}, -1);
+void TStatusNotifierItemObject::SecondaryActivate(int x, int y) {
+  item_.Act(TStatusNotifierItem::TAction::SecondaryActivate, x, y);
 }
 
-// Only hosts that draw no menu ask for one; the press opens none of ours on such hosts.
-void TStatusNotifierItemObject::ContextMenu(int, int) { item_.onAction_({msg::RButtonDown, msg::RButtonUp}, -1); }
+// Only hosts that draw no menu of their own ask for ours.
+void TStatusNotifierItemObject::ContextMenu(int x, int y) {
+  item_.Act(TStatusNotifierItem::TAction::ContextMenu, x, y);
+}
 
 void TStatusNotifierItemObject::Scroll(int, const QString&) {}
+
+// Offered just before an action, so that a window the action opens may take the focus.
+void TStatusNotifierItemObject::ProvideXdgActivationToken(const QString& token) { item_.activationToken_ = token; }
 
 // --- the menu object
 
 uint TDBusMenuObject::GetLayout(int parentId, int recursionDepth, const QStringList& propertyNames,
                                 TDBusMenuLayout& layout) {
+  item_.RefreshMenu();
   if (parentId != 0) {
-    if (!item_.IsEntry(parentId)) sendErrorReply(QDBusError::InvalidArgs, QStringLiteral("no such entry"));
-    layout = item_.EntryLayout(parentId, propertyNames);
+    const TMenuModelEntry* entry = item_.FindEntry(parentId);
+    if (!entry) {
+      sendErrorReply(QDBusError::InvalidArgs, QStringLiteral("no such entry"));
+      return 0;
+    }
+    layout = item_.EntryLayout(*entry, propertyNames);
     return item_.revision_;
   }
-  layout = TDBusMenuLayout{0, {{QStringLiteral("children-display"), QStringLiteral("submenu")}}, {}};
+  layout = TDBusMenuLayout{0, Filtered({{QStringLiteral("children-display"), QStringLiteral("submenu")}}, propertyNames), {}};
   if (recursionDepth != 0) {
-    for (std::size_t i = 0; i < item_.entries_.size(); ++i) {
-      layout.Children.push_back(QVariant::fromValue(item_.EntryLayout(static_cast<int>(i) + 1, propertyNames)));
+    for (const TMenuModelEntry& entry : item_.entries_) {
+      layout.Children.push_back(QVariant::fromValue(item_.EntryLayout(entry, propertyNames)));
     }
   }
   return item_.revision_;
@@ -143,15 +164,20 @@ uint TDBusMenuObject::GetLayout(int parentId, int recursionDepth, const QStringL
 
 TDBusMenuItemPropertiesList TDBusMenuObject::GetGroupProperties(const QList<int>& ids,
                                                                 const QStringList& propertyNames) {
+  item_.RefreshMenu();
   TDBusMenuItemPropertiesList found;
-  for (int id = 1; id <= static_cast<int>(item_.entries_.size()); ++id) {
-    if (ids.isEmpty() || ids.contains(id)) found.push_back({id, item_.EntryLayout(id, propertyNames).Properties});
+  for (const TMenuModelEntry& entry : item_.entries_) {
+    if (ids.isEmpty() || ids.contains(entry.Id)) {
+      found.push_back({entry.Id, item_.EntryLayout(entry, propertyNames).Properties});
+    }
   }
   return found;
 }
 
 QDBusVariant TDBusMenuObject::GetProperty(int id, const QString& name) {
-  const QVariant value = item_.EntryLayout(id, {name}).Properties.value(name);
+  item_.RefreshMenu();
+  const TMenuModelEntry* entry = item_.FindEntry(id);
+  const QVariant value = entry ? item_.EntryLayout(*entry, {name}).Properties.value(name) : QVariant();
   if (!value.isValid()) {
     sendErrorReply(QDBusError::InvalidArgs, QStringLiteral("no such entry or property"));
     return QDBusVariant(QString());
@@ -160,35 +186,52 @@ QDBusVariant TDBusMenuObject::GetProperty(int id, const QString& name) {
 }
 
 void TDBusMenuObject::Event(int id, const QString& eventId, const QDBusVariant&, uint) {
+  if (!item_.FindEntry(id)) {
+    sendErrorReply(QDBusError::InvalidArgs, QStringLiteral("no such entry"));
+    return;
+  }
   if (eventId == QStringLiteral("clicked")) item_.Choose(id);
 }
 
 QList<int> TDBusMenuObject::EventGroup(const TDBusMenuEventList& events) {
   QList<int> unknown;
   for (const TDBusMenuEvent& event : events) {
-    if (!item_.IsEntry(event.Id)) {
+    if (!item_.FindEntry(event.Id)) {
       unknown.push_back(event.Id);
-      continue;
+    } else if (event.EventId == QStringLiteral("clicked")) {
+      item_.Choose(event.Id);
     }
-    Event(event.Id, event.EventId, event.Data, event.Timestamp);
+  }
+  if (!events.isEmpty() && unknown.size() == events.size()) {
+    sendErrorReply(QDBusError::InvalidArgs, QStringLiteral("no such entries"));
   }
   return unknown;
 }
 
-// The layout is kept current, so the host never needs to fetch it again first.
-bool TDBusMenuObject::AboutToShow(int) { return false; }
+// The host is about to show the menu: it gets it as it stands now.
+bool TDBusMenuObject::AboutToShow(int id) {
+  const bool changed = item_.RefreshMenu();
+  if (id != 0 && !item_.FindEntry(id)) sendErrorReply(QDBusError::InvalidArgs, QStringLiteral("no such entry"));
+  return changed;
+}
 
 QList<int> TDBusMenuObject::AboutToShowGroup(const QList<int>& ids, QList<int>& idErrors) {
+  const bool changed = item_.RefreshMenu();
+  QList<int> updatesNeeded;
   for (const int id : ids) {
-    if (id != 0 && !item_.IsEntry(id)) idErrors.push_back(id);
+    if (id != 0 && !item_.FindEntry(id)) {
+      idErrors.push_back(id);
+    } else if (changed) {
+      updatesNeeded.push_back(id);
+    }
   }
-  return {};
+  return updatesNeeded;
 }
 
 // --- the item
 
-TStatusNotifierItem::TStatusNotifierItem(QDBusConnection bus, QString title, TActionHandler onAction)
-    : bus_(std::move(bus)), title_(std::move(title)), onAction_(std::move(onAction)) {
+TStatusNotifierItem::TStatusNotifierItem(QDBusConnection bus, QString title, THandlers handlers)
+    : bus_(std::move(bus)), title_(std::move(title)), handlers_(std::move(handlers)) {
   RegisterDBusTypes();
   static std::atomic<int> serial = 0;
   serviceName_ = QStringLiteral("org.kde.StatusNotifierItem-%1-%2")
@@ -196,6 +239,7 @@ TStatusNotifierItem::TStatusNotifierItem(QDBusConnection bus, QString title, TAc
                      .arg(++serial);
   itemObject_ = std::make_unique<TStatusNotifierItemObject>(*this);
   menuObject_ = std::make_unique<TDBusMenuObject>(*this);
+  RefreshMenu();
 }
 
 TStatusNotifierItem::~TStatusNotifierItem() {
@@ -237,29 +281,32 @@ void TStatusNotifierItem::SetToolTip(const QString& text) {
   Q_EMIT itemObject_->NewToolTip();
 }
 
-void TStatusNotifierItem::SetMenu(const std::vector<TPopupEntry>& entries) {
-  const bool same = std::equal(entries.begin(), entries.end(), entries_.begin(), entries_.end(),
-                               [](const TPopupEntry& a, const TPopupEntry& b) {
-                                 const bool samePicture = a.Picture == b.Picture ||
-                                                          (a.Picture && b.Picture && *a.Picture == *b.Picture);
-                                 return a.Caption == b.Caption && samePicture && a.Default == b.Default &&
-                                        a.Enabled == b.Enabled && a.Checked == b.Checked;
-                               });
-  if (same) return;
-  entries_ = entries;
-  Q_EMIT menuObject_->LayoutUpdated(++revision_, 0);
+bool TStatusNotifierItem::RefreshMenu() {
+  std::vector<TMenuModelEntry> entries = handlers_.ReadMenu ? handlers_.ReadMenu() : std::vector<TMenuModelEntry>{};
+  if (entries == entries_) return false;
+  entries_ = std::move(entries);
+  ++revision_;
+  return true;
 }
 
-bool TStatusNotifierItem::IsEntry(int id) const { return id >= 1 && id <= static_cast<int>(entries_.size()); }
+const TMenuModelEntry* TStatusNotifierItem::FindEntry(int id) const {
+  const auto found = std::find_if(entries_.begin(), entries_.end(),
+                                  [id](const TMenuModelEntry& entry) { return entry.Id == id; });
+  return found == entries_.end() ? nullptr : &*found;
+}
 
-TDBusMenuLayout TStatusNotifierItem::EntryLayout(int id, const QStringList& propertyNames) const {
-  if (!IsEntry(id)) return TDBusMenuLayout{id, {}, {}};
-  return TDBusMenuLayout{id, Filtered(EntryProperties(entries_[static_cast<std::size_t>(id - 1)]), propertyNames), {}};
+TDBusMenuLayout TStatusNotifierItem::EntryLayout(const TMenuModelEntry& entry, const QStringList& propertyNames) const {
+  return TDBusMenuLayout{entry.Id, Filtered(EntryProperties(entry.Entry), propertyNames), {}};
 }
 
 void TStatusNotifierItem::Choose(int id) {
-  if (!IsEntry(id) || entries_[static_cast<std::size_t>(id - 1)].Caption == "-") return;
-  onAction_({msg::RButtonDown, msg::RButtonUp}, id - 1);
+  const TMenuModelEntry* entry = FindEntry(id);
+  if (!entry || entry->Entry.Caption == "-" || !handlers_.Choose) return;
+  handlers_.Choose(id, std::exchange(activationToken_, QString()));
+}
+
+void TStatusNotifierItem::Act(TAction action, int x, int y) {
+  if (handlers_.Act) handlers_.Act(action, QPoint(x, y), std::exchange(activationToken_, QString()));
 }
 
 }  // namespace zerka::qt

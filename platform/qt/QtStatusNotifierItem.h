@@ -1,12 +1,14 @@
 #pragma once
 // A notification-area icon as a status-notifier item on the D-Bus session bus, for desktops
 // whose tray host draws the icons and their menus itself (most of today's, Wayland ones all):
-//  [x] the item with its picture at 16, 22, 24, 32 and 48 pixels, its tip text as tooltip,
-//      announced to the status-notifier watcher
-//  [x] the popup menu's entries exported as a D-Bus menu: captions without "&", separators,
-//      pictures as PNG icon data, disabled and checked entries, the default entry marked
-//  [x] the host's activations handed on as the mouse codes of the clicks they stand for; a
-//      chosen menu entry as the right click whose popup chose it
+//  [x] the item with its picture at 16, 22, 24, 32, 48 and 64 pixels, its tip text as
+//      tooltip, announced to the status-notifier watcher
+//  [x] the icon's menu model exported as a D-Bus menu (com.canonical.dbusmenu, every method
+//      of the interface): read as it stands whenever the host asks, the items' own ids as
+//      entry ids; captions without "&", separators, pictures as PNG icon data at the screen's
+//      scale, disabled and checked entries, the default entry marked
+//  [x] the host's activations, its context-menu request and each chosen entry handed on, with
+//      the activation token the host offered just before
 // The item owns nothing of the program's state: it shows what it is given and reports what
 // the host asks for.
 
@@ -15,6 +17,7 @@
 #include <QDBusObjectPath>
 #include <QDBusVariant>
 #include <QObject>
+#include <QPoint>
 
 #include <cstdint>
 #include <functional>
@@ -69,6 +72,7 @@ class TStatusNotifierItemObject : public QObject {
   void SecondaryActivate(int x, int y);
   void ContextMenu(int x, int y);
   void Scroll(int delta, const QString& orientation);
+  void ProvideXdgActivationToken(const QString& token);
 
  Q_SIGNALS:
   void NewTitle();
@@ -116,12 +120,18 @@ class TDBusMenuObject : public QObject, protected QDBusContext {
 
 class TStatusNotifierItem {
  public:
-  // The host's actions: the mouse codes they stand for, and the index of the menu entry
-  // chosen (-1 when the action chose none).
-  using TActionHandler = std::function<void(std::vector<std::uint32_t> codes, int menuChoice)>;
+  enum class TAction { Activate, SecondaryActivate, ContextMenu };
+  struct THandlers {
+    // The menu as it stands.
+    std::function<std::vector<TMenuModelEntry>()> ReadMenu;
+    // An entry chosen in the host's menu.
+    std::function<void(std::int32_t id, const QString& activationToken)> Choose;
+    // An action on the icon, at a screen position (0, 0 when the host gave none).
+    std::function<void(TAction action, QPoint at, const QString& activationToken)> Act;
+  };
 
   // title: the program's name, as the host lists it.
-  TStatusNotifierItem(QDBusConnection bus, QString title, TActionHandler onAction);
+  TStatusNotifierItem(QDBusConnection bus, QString title, THandlers handlers);
   ~TStatusNotifierItem();
   TStatusNotifierItem(const TStatusNotifierItem&) = delete;
   TStatusNotifierItem& operator=(const TStatusNotifierItem&) = delete;
@@ -132,27 +142,29 @@ class TStatusNotifierItem {
   void Announce();
   void SetIcon(const TIconImagePtr& picture);
   void SetToolTip(const QString& text);
-  // The entries of the menu the host shows; a change is announced to the host.
-  void SetMenu(const std::vector<TPopupEntry>& entries);
   const QString& ServiceName() const { return serviceName_; }
 
  private:
   friend class TStatusNotifierItemObject;
   friend class TDBusMenuObject;
 
-  TDBusMenuLayout EntryLayout(int id, const QStringList& propertyNames) const;
-  bool IsEntry(int id) const;
+  // Reads the menu again; true when it changed since the last reading.
+  bool RefreshMenu();
+  const TMenuModelEntry* FindEntry(int id) const;
+  TDBusMenuLayout EntryLayout(const TMenuModelEntry& entry, const QStringList& propertyNames) const;
   void Choose(int id);
+  void Act(TAction action, int x, int y);
 
   QDBusConnection bus_;
   QString title_;
-  TActionHandler onAction_;
+  THandlers handlers_;
   QString serviceName_;
   bool registered_ = false;
   TIconImagePtr picture_;
   QString toolTip_;
-  std::vector<TPopupEntry> entries_;
+  std::vector<TMenuModelEntry> entries_;
   uint revision_ = 1;
+  QString activationToken_;
   std::unique_ptr<TStatusNotifierItemObject> itemObject_;
   std::unique_ptr<TDBusMenuObject> menuObject_;
 };

@@ -56,5 +56,24 @@ TEST(QtNotifyArea, WithoutAnyTrayTheWindowShowsWithANotice) {
   EXPECT_EQ(bar->text(), QStringLiteral("Kein Infobereich gefunden"));
 }
 
+TEST(QtNotifyArea, WithoutAnyTrayAHiddenWindowStaysOnScreenWithTheNotice) {
+  TTempFolder folder;
+  auto platform = InstallForTest(folder.Path());
+  platform->NotifyArea().CheckTrayHost();
+  if (platform->NotifyArea().Host() != TQtNotifyArea::THost::None) GTEST_SKIP() << "this desktop has a tray";
+  TApplication application;
+  application.ShowMainForm = false;
+  auto* form = new TZerka2Remote2Config(&application);
+  platform->NoticeMissingTray(10, "Kein Infobereich gefunden");
+  ASSERT_TRUE(RunUntil([&] { return form->Visible(); }));
+  form->StatusBar1->SetSimpleText("Proxy-Anfrage abgeschlossen");
+
+  form->BitBtn2Click(form);
+  const QWidget* window = platform->Desktop().WidgetOf(form->Handle());
+  EXPECT_TRUE(window->isVisible()) << "minimised as an ordinary window, not hidden into the missing tray";
+  EXPECT_EQ(qobject_cast<QLabel*>(platform->Desktop().WidgetOf(form->StatusBar1->Handle()))->text(),
+            QStringLiteral("Kein Infobereich gefunden"));
+}
+
 }  // namespace
 }  // namespace zerka::qt

@@ -19,6 +19,7 @@
 #include "framework/Application.h"
 #include "monitor/Unit1.h"
 #include "platform/qt/QtDesktop.h"
+#include "platform/qt/QtLocale.h"
 #include "platform/qt/QtText.h"
 #include "platform/qt/SettingsFile.h"
 #include "QtTestSupport.h"
@@ -278,17 +279,28 @@ TEST_F(QtWindowsTest, TheSessionsEndStopsPollingAndEndsTheLoopWithoutAQuestion) 
   EXPECT_FALSE(std::filesystem::exists(SettingsFile()));
 }
 
-TEST_F(QtWindowsTest, TheTimeStampIsTheSystemLocalesShortDateAndLongTime) {
+TEST_F(QtWindowsTest, TheTimeStampIsTheSystemLocalesShortDateAndLongTimeWithoutZone) {
   const QLocale locale = QLocale::system();
   const QDateTime before = QDateTime::currentDateTime();
   const QString stamp = ToQString(platform->Platform().Locale().DateTimeText());
   const QDateTime after = QDateTime::currentDateTime();
+  const QString timeFormat = WithoutTimeZone(locale.timeFormat(QLocale::LongFormat));
   bool matched = false;
   for (QDateTime at = before.addMSecs(-before.time().msec()); at <= after && !matched; at = at.addSecs(1)) {
     matched = stamp == locale.toString(at.date(), QLocale::ShortFormat) + QLatin1Char(' ') +
-                           locale.toString(at.time(), QLocale::LongFormat);
+                           locale.toString(at.time(), timeFormat);
   }
   EXPECT_TRUE(matched) << stamp.toStdString();
+  const QString zone = before.timeZoneAbbreviation();
+  EXPECT_TRUE(zone.isEmpty() || !stamp.endsWith(zone)) << stamp.toStdString();
+}
+
+TEST(QtLocale, TimeFormatsLoseOnlyTheirZone) {
+  EXPECT_EQ(WithoutTimeZone("HH:mm:ss t"), "HH:mm:ss");
+  EXPECT_EQ(WithoutTimeZone("h:mm:ss AP t"), "h:mm:ss AP");
+  EXPECT_EQ(WithoutTimeZone("t HH:mm"), "HH:mm");
+  EXPECT_EQ(WithoutTimeZone("HH 'Uhr' mm"), "HH 'Uhr' mm");
+  EXPECT_EQ(WithoutTimeZone("H'h'mm 'tag'"), "H'h'mm 'tag'");
 }
 
 // A bare form of the port with controls on it, recording the messages they receive.

@@ -65,7 +65,7 @@ class NotificationServer(dbus.service.Object):
             number, self.next_id = self.next_id, self.next_id + 1
         self.sent.append({"app": str(app), "replaces": int(replaces), "icon": str(icon), "summary": str(summary),
                           "body": str(body), "actions": [str(a) for a in actions], "timeout": int(timeout),
-                          "id": number})
+                          "hints": {str(k): str(v) for k, v in hints.items()}, "id": number})
         return number
 
     @dbus.service.method(NOTIFICATIONS, in_signature="u")

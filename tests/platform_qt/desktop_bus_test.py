@@ -15,6 +15,8 @@ import sys
 import tempfile
 import time
 
+import xml.etree.ElementTree as ElementTree
+
 import dbus
 import dbus.mainloop.glib
 from gi.repository import GLib
@@ -23,6 +25,25 @@ from desktop_bus import PROPERTIES, NotificationServer, Watcher, own_names
 
 ITEM = "org.kde.StatusNotifierItem"
 MENU = "com.canonical.dbusmenu"
+INTROSPECTABLE = "org.freedesktop.DBus.Introspectable"
+
+# Every method of the menu interface a host may call, with the interface's signatures.
+MENU_METHODS = {
+    "GetLayout": ("iias", "u(ia{sv}av)"),
+    "GetGroupProperties": ("aias", "a(ia{sv})"),
+    "GetProperty": ("is", "v"),
+    "Event": ("isvu", ""),
+    "EventGroup": ("a(isvu)", "ai"),
+    "AboutToShow": ("i", "b"),
+    "AboutToShowGroup": ("ai", "aiai"),
+}
+ITEM_METHODS = {
+    "Activate": ("ii", ""),
+    "SecondaryActivate": ("ii", ""),
+    "ContextMenu": ("ii", ""),
+    "Scroll": ("is", ""),
+    "ProvideXdgActivationToken": ("s", ""),
+}
 
 MENU_ENTRIES = [
     "Zerka2 Remote - Einstellungen...", "-", "Zerka2 beenden", "Zerka2 neustarten",
@@ -77,10 +98,30 @@ def visible_windows(name):
     return found.stdout.split()
 
 
+def program_windows():
+    found = subprocess.run(["xdotool", "search", "--onlyvisible", "--class", "zerka2remote"], capture_output=True,
+                           text=True)
+    return found.stdout.split()
+
+
+def methods(proxy, interface):
+    """The methods an object exports on an interface, with their in and out signatures."""
+    document = ElementTree.fromstring(str(call(proxy.Introspect, dbus_interface=INTROSPECTABLE)))
+    found = {}
+    for node in document.iter("interface"):
+        if node.get("name") != interface:
+            continue
+        for method in node.iter("method"):
+            arguments = method.findall("arg")
+            found[method.get("name")] = ("".join(a.get("type") for a in arguments if a.get("direction", "in") == "in"),
+                                         "".join(a.get("type") for a in arguments if a.get("direction") == "out"))
+    return found
+
+
 class Program:
     """zerka2remote with settings of its own, polling a zerka-sim of its own."""
 
-    def __init__(self, program, sim, work):
+    def __init__(self, program, sim, work, polling=True):
         self.work = work
         self.port = free_port()
         self.sim_log = os.path.join(work, "sim.log")
@@ -96,7 +137,7 @@ class Program:
         settings = os.path.join(folder, "Zerka 2 Remote 2.ini")
         with open(settings, "w") as file:
             file.write("[Zerka 2 Remote 2]\nProxy Host=127.0.0.1\nProxy Port=%d\nAbfrageinterval=200\n"
-                       "Aktiviert=1\nBallooninfo=1\n" % self.port)
+                       "Aktiviert=%d\nBallooninfo=1\n" % (self.port, int(polling)))
         os.chmod(settings, 0o600)
         environment = dict(os.environ, XDG_CONFIG_HOME=os.path.join(work, "config"))
         self.log = os.path.join(work, "program.log")
@@ -107,7 +148,8 @@ class Program:
             return text.encode() in log.read()
 
     def stop(self):
-        """Ends both; checks that the program was still running and reported no fault."""
+        """Ends both; checks that the program was still running and reported no fault, and
+        that QtDBus left none of its methods out."""
         survived = self.process.poll() is None
         for process in (self.process, self.sim):
             process.terminate()
@@ -116,6 +158,41 @@ class Program:
             text = log.read().decode(errors="replace")
         check("the program ran to the end without a fault report",
               survived and "Sanitizer" not in text and "runtime error" not in text, text[-2000:])
+        skipped = [line for line in text.splitlines() if "Skipped method" in line or "Skipped signal" in line]
+        check("QtDBus exported every method and signal", not skipped, "\n".join(skipped))
+
+
+def wake_ups(pid):
+    """Context switches of all of a process's threads so far."""
+    total = 0
+    for task in os.listdir(f"/proc/{pid}/task"):
+        try:
+            with open(f"/proc/{pid}/task/{task}/status") as status:
+                for line in status:
+                    if line.startswith(("voluntary_ctxt_switches", "nonvoluntary_ctxt_switches")):
+                        total += int(line.split()[1])
+        except FileNotFoundError:
+            pass
+    return total
+
+
+def idle_on_status_notifier_host(bus, program, sim, work):
+    """With polling off, the program on a host sleeps: nothing of it wakes in 10 s."""
+    watcher = Watcher(bus)
+    names = own_names(bus, notifications=False)
+    running = Program(program, sim, work, polling=False)
+    try:
+        if not check("the idle program's item appears", run_until(lambda: watcher.items, 10)):
+            return
+        run_until(lambda: False, 3)
+        before = wake_ups(running.process.pid)
+        run_until(lambda: False, 10)
+        woken = wake_ups(running.process.pid) - before
+        check("the idle program does not wake up in 10 s", woken <= 2, f"{woken} context switches")
+    finally:
+        running.stop()
+        del names
+        watcher.remove_from_connection()
 
 
 def without_tray(bus, program, sim, work):
@@ -127,6 +204,12 @@ def without_tray(bus, program, sim, work):
         shown = run_until(lambda: visible_windows("Zerka2"), 30)
         waited = time.monotonic() - started
         check("without a tray the window shows after about 10 s", shown and 9 <= waited <= 30, f"{waited:.1f} s")
+        if shown:
+            window = visible_windows("Zerka2")[0]
+            subprocess.run(["xdotool", "windowfocus", "--sync", window])
+            subprocess.run(["xdotool", "key", "Escape"])
+            run_until(lambda: False, 1)
+            check("without a tray \"Abbrechen\" leaves the window reachable", window in visible_windows("Zerka2"))
         names = own_names(bus, notifications=False)
         watcher.StatusNotifierHostRegistered()
         check("a tray host coming later gets the icon", run_until(lambda: watcher.items, 10))
@@ -153,8 +236,11 @@ def on_status_notifier_host(bus, program, sim, work, shots):
         properties = item_properties()
         check("the item names its menu", str(properties["Menu"]) == "/MenuBar")
         sizes = [(int(w), int(h), len(data)) for w, h, data in properties["IconPixmap"]]
-        check("the icon comes at 16, 22, 24, 32 and 48 pixels",
-              sizes == [(s, s, s * s * 4) for s in (16, 22, 24, 32, 48)], str(sizes))
+        check("the icon comes at 16, 22, 24, 32, 48 and 64 pixels",
+              sizes == [(s, s, s * s * 4) for s in (16, 22, 24, 32, 48, 64)], str(sizes))
+        item_methods = methods(item, ITEM)
+        check("the item exports every method of its interface",
+              all(item_methods.get(name) == signature for name, signature in ITEM_METHODS.items()), str(item_methods))
 
         def tooltip():
             return str(item_properties()["ToolTip"][2])
@@ -164,6 +250,9 @@ def on_status_notifier_host(bus, program, sim, work, shots):
         first_tip = tooltip()
 
         menu = bus.get_object(sender, "/MenuBar")
+        menu_methods = methods(menu, MENU)
+        check("the menu exports every method of its interface with its signature",
+              all(menu_methods.get(name) == signature for name, signature in MENU_METHODS.items()), str(menu_methods))
 
         def entries():
             revision, layout = call(menu.GetLayout, 0, -1, dbus.Array([], signature="s"), dbus_interface=MENU)
@@ -176,6 +265,13 @@ def on_status_notifier_host(bus, program, sim, work, shots):
         pictured = {i for i, (_, p) in enumerate(exported) if len(p.get("icon-data", b"")) > 0}
         check("menu entries carry their pictures", pictured == ENTRIES_WITH_PICTURES, str(sorted(pictured)))
         ids = {caption: number for caption, (number, _) in zip(captions, exported)}
+        check("a menu that did not change needs no update before it shows",
+              not call(menu.AboutToShow, 0, dbus_interface=MENU)
+              and list(call(menu.AboutToShowGroup, [0], dbus_interface=MENU)[0]) == [])
+        group = call(menu.GetGroupProperties, [ids["Ende"]], ["label"], dbus_interface=MENU)
+        check("GetGroupProperties and GetProperty answer with the entry's label",
+              [(int(i), str(p["label"])) for i, p in group] == [(ids["Ende"], "Ende")]
+              and str(call(menu.GetProperty, ids["Logout"], "label", dbus_interface=MENU)) == "Logout")
 
         check("a first balloon arrives as a notification", run_until(lambda: server.sent, 10))
         first = server.sent[0]
@@ -184,16 +280,32 @@ def on_status_notifier_host(bus, program, sim, work, shots):
               and first["body"].startswith("DFÜ-Status:\n") and "\n\nSperr-Status:\n" in first["body"]
               and first["icon"] == "dialog-information" and first["timeout"] == 10000 and first["replaces"] == 0,
               str(first))
+        check("notifications name the program's desktop entry", first["hints"].get("desktop-entry") == "zerka2remote",
+              str(first["hints"]))
 
+        call(item.ProvideXdgActivationToken, "token-of-the-host", dbus_interface=ITEM)
         call(item.Activate, 0, 0, dbus_interface=ITEM)
         call(item.SecondaryActivate, 0, 0, dbus_interface=ITEM)
-        call(item.ContextMenu, 0, 0, dbus_interface=ITEM)
         run_until(lambda: False, 1)
-        check("clicks on the item pop up nothing of ours", not visible_windows("."))
+        check("left and middle clicks on the item pop up nothing of ours", not program_windows())
+        call(item.ContextMenu, 200, 300, dbus_interface=ITEM)
+        popped = run_until(lambda: program_windows(), 5)
+        at = ""
+        if popped:
+            at = subprocess.run(["xdotool", "getwindowgeometry", program_windows()[0]], capture_output=True,
+                                text=True).stdout
+            subprocess.run(["xdotool", "key", "Escape"])
+        check("a host asking for a context menu gets our popup where it asked", popped and "200,300" in at, at)
+        check("the popup closes", run_until(lambda: not program_windows(), 5))
 
-        call(menu.Event, ids["Mails abholen"], "clicked", dbus.String("", variant_level=1), dbus.UInt32(0),
+        call(menu.EventGroup, [(ids["Mails abholen"], "clicked", dbus.String("", variant_level=1), dbus.UInt32(0))],
              dbus_interface=MENU)
-        check("\"Mails abholen\" reaches the server", run_until(lambda: running.sim_saw("Befehl Mail abholen"), 5))
+        check("\"Mails abholen\" sent as EventGroup reaches the server",
+              run_until(lambda: running.sim_saw("Befehl Mail abholen"), 5))
+        unknown = call(menu.EventGroup, [(ids["Logout"], "hovered", dbus.String("", variant_level=1), dbus.UInt32(0)),
+                                         (99999, "clicked", dbus.String("", variant_level=1), dbus.UInt32(0))],
+                       dbus_interface=MENU)
+        check("EventGroup names the entries it does not have", list(unknown) == [99999], str(unknown))
 
         check("the tooltip follows the state", run_until(lambda: "Verbunden" in tooltip(), 15), tooltip())
         check("the icon follows the state", bytes(item_properties()["IconPixmap"][0][2]) != first_icon)
@@ -244,7 +356,9 @@ def main():
     with tempfile.TemporaryDirectory() as work:
         os.makedirs(os.path.join(work, "a"))
         os.makedirs(os.path.join(work, "b"))
+        os.makedirs(os.path.join(work, "c"))
         on_status_notifier_host(bus, program, sim, os.path.join(work, "b"), shots)
+        idle_on_status_notifier_host(bus, program, sim, os.path.join(work, "c"))
         without_tray(bus, program, sim, os.path.join(work, "a"))
     return 1 if failures else 0
 
