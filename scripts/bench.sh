@@ -2,13 +2,16 @@
 # Measures, in one run and side by side:
 #   - the polling cycle against its physical floor (bench/zerka_bench, Google Benchmark),
 #   - CPU time per cycle,
-#   - the Linux program's idle memory and start-up CPU against a bare Qt tray icon that this
-#     script builds itself,
+#   - the Linux program's idle memory and start-up CPU against a bare Qt tray program
+#     (tests/platform_qt/hosts/bare_tray),
 #   - wake-ups per second of each with polling off and on,
-# on both kinds of tray host: an XEmbed tray, and a StatusNotifier host on a private D-Bus
-# session bus (tests/platform_qt/desktop_bus.py plays the watcher and the notification server).
-# Everything runs on this machine: a private X server (Xvfb) with a tray host (trayer), and
-# zerka-sim on loopback. Prints Markdown tables; docs/performance.md explains the method.
+# on four kinds of tray host: an XEmbed tray (trayer), a StatusNotifier host played on a
+# private D-Bus session bus (tests/platform_qt/desktop_bus.py), xfce4-panel's notification
+# area as a real StatusNotifier host on X11, and waybar's tray in a sway session on Wayland.
+# Everything runs on this machine: private X servers (Xvfb), a headless sway (as an
+# unprivileged user when run as root), and zerka-sim on loopback. A host that cannot run here
+# is left out with its reason on standard error. Prints Markdown tables; docs/performance.md
+# explains the method.
 #   scripts/bench.sh [seconds to count wake-ups, default 10]
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -18,42 +21,15 @@ settle=3
 work=$(mktemp -d)
 pids=()
 cleanup() {
-  for pid in "${pids[@]}"; do kill "$pid" 2> /dev/null || true; done
+  # The last started first: a bus outlives the programs on it.
+  for ((i = ${#pids[@]} - 1; i >= 0; i--)); do kill "${pids[i]}" 2> /dev/null || true; done
   rm -rf "$work"
 }
 trap cleanup EXIT
 
 cmake --preset linux > /dev/null
-cmake --build --preset linux -j 2 --target zerka_bench zerka2remote zerka-sim > /dev/null
-
-# --- the bare Qt tray icon
-mkdir -p "$work/bare"
-cat > "$work/bare/CMakeLists.txt" <<'CMAKE'
-cmake_minimum_required(VERSION 3.25)
-project(bare_tray LANGUAGES CXX)
-set(CMAKE_CXX_STANDARD 17)
-find_package(Qt6 REQUIRED COMPONENTS Widgets)
-add_executable(bare_tray main.cpp)
-target_link_libraries(bare_tray PRIVATE Qt6::Widgets)
-CMAKE
-cat > "$work/bare/main.cpp" <<'CPP'
-#include <QApplication>
-#include <QIcon>
-#include <QPixmap>
-#include <QSystemTrayIcon>
-int main(int argc, char** argv) {
-  QApplication app(argc, argv);
-  app.setQuitOnLastWindowClosed(false);
-  QPixmap picture(16, 16);
-  picture.fill(Qt::darkGreen);
-  QSystemTrayIcon tray{QIcon(picture)};
-  tray.setToolTip("bare tray");
-  tray.show();
-  return app.exec();
-}
-CPP
-cmake -S "$work/bare" -B "$work/bare/build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo > /dev/null
-cmake --build "$work/bare/build" > /dev/null
+cmake --build --preset linux -j 2 --target zerka_bench zerka2remote zerka-sim bare_tray > /dev/null
+bare=./build/linux/tests/platform_qt/hosts/bare_tray
 
 # --- the cycle against its floor
 ./build/linux/bench/zerka_bench --benchmark_repetitions=5 --benchmark_report_aggregates_only=true \
@@ -107,7 +83,7 @@ printf '[Zerka 2 Remote 2]\nProxy Host=127.0.0.1\nProxy Port=%s\nAbfrageinterval
   "$sim_port" > "$work/on/Velmarin/Zerka 2 Remote 2.ini"
 chmod 600 "$work"/*/Velmarin/*.ini
 {
-  echo "bare $(measure "$work/bare/build/bare_tray")"
+  echo "bare $(measure "$bare")"
   echo "off $(XDG_CONFIG_HOME="$work/off" measure ./build/linux/monitor/zerka2remote)"
   echo "on $(XDG_CONFIG_HOME="$work/on" measure ./build/linux/monitor/zerka2remote)"
 } > "$work/processes.txt"
@@ -119,13 +95,45 @@ if command -v dbus-daemon > /dev/null && /usr/bin/python3 -c 'import dbus, gi' 2
   pids+=("$!")
   sleep 1
   {
-    echo "sni-bare $(DBUS_SESSION_BUS_ADDRESS=${bus[0]} measure "$work/bare/build/bare_tray")"
+    echo "sni-bare $(DBUS_SESSION_BUS_ADDRESS=${bus[0]} measure "$bare")"
     echo "sni-off $(DBUS_SESSION_BUS_ADDRESS=${bus[0]} XDG_CONFIG_HOME="$work/off" measure ./build/linux/monitor/zerka2remote)"
     echo "sni-on $(DBUS_SESSION_BUS_ADDRESS=${bus[0]} XDG_CONFIG_HOME="$work/on" measure ./build/linux/monitor/zerka2remote)"
   } >> "$work/processes.txt"
 else
   echo "SKIP: StatusNotifier host (needs dbus-daemon, python3-dbus and python3-gi)" >&2
 fi
+
+# The real hosts start in subshells of their own with the checks' helpers, which end what
+# they started when the subshell ends; their notes go to standard error.
+configs=$work
+hosts=tests/platform_qt/hosts
+(
+  set +e
+  source "$hosts/hosts-lib.sh"
+  start_xvfb
+  start_bus
+  start_xfce_panel
+  {
+    echo "xfce-bare $(measure "$bare")"
+    echo "xfce-off $(XDG_CONFIG_HOME="$configs/off" measure ./build/linux/monitor/zerka2remote)"
+    echo "xfce-on $(XDG_CONFIG_HOME="$configs/on" measure ./build/linux/monitor/zerka2remote)"
+  } >> "$configs/processes.txt"
+) >&2 || echo "xfce4-panel: not measured" >&2
+(
+  set +e
+  source "$hosts/hosts-lib.sh"
+  source "$hosts/wayland-session.sh"
+  start_sway
+  start_waybar
+  cp -r "$configs/off" "$configs/on" "$wayland/"
+  chown -R "$program_owner:" "$wayland/off" "$wayland/on"
+  on_wayland=("${session[@]}" QT_QPA_PLATFORM=wayland)
+  {
+    echo "wl-bare $(measure "${on_wayland[@]}" "$bare")"
+    echo "wl-off $(measure "${on_wayland[@]}" XDG_CONFIG_HOME="$wayland/off" ./build/linux/monitor/zerka2remote)"
+    echo "wl-on $(measure "${on_wayland[@]}" XDG_CONFIG_HOME="$wayland/on" ./build/linux/monitor/zerka2remote)"
+  } >> "$configs/processes.txt"
+) >&2 || echo "sway with waybar: not measured" >&2
 
 python3 - "$work/cycle.json" "$work/processes.txt" <<'PY'
 import json, sys
@@ -145,7 +153,8 @@ rows = {}
 for line in open(sys.argv[2]):
     name, rss, cpu_ms, wake = line.split()
     rows[name] = (int(rss), int(cpu_ms), float(wake))
-for host, prefix in (("XEmbed tray", ""), ("StatusNotifier host", "sni-")):
+for host, prefix in (("XEmbed tray", ""), ("StatusNotifier host played on D-Bus", "sni-"),
+                     ("xfce4-panel, StatusNotifier on X11", "xfce-"), ("waybar in sway, Wayland", "wl-")):
     if prefix + "bare" not in rows:
         continue
     bare, off, on = (rows[prefix + name] for name in ("bare", "off", "on"))

@@ -176,6 +176,19 @@ for run in wine-gui-run wine-dpi-run wine-installer-run; do
   fi
 done
 
+step "real desktop hosts"
+# The Linux program in real tray hosts and with a real notification server, each check script
+# on its own private bus and display: xfce4-panel and lxqt-panel driven by mouse and keyboard,
+# libdbusmenu-glib, xfce4-notifyd, and a sway session with waybar (which needs no X display).
+for host in xfce-panel lxqt-panel dbusmenu-client notifyd wayland; do
+  if [ "$host" != wayland ] && [ "$display" != yes ]; then
+    not_run "tests/platform_qt/hosts/$host-check.sh" "$display"
+    continue
+  fi
+  run_checks "hosts-$host" env ZERKA_SCREENSHOT_DIR="$log_dir/screenshots" \
+    timeout 120 bash "tests/platform_qt/hosts/$host-check.sh"
+done
+
 step "the .deb, checked as packagers and software centres check it"
 # Its own Release build (preset linux-release), then lintian, desktop-file-validate,
 # appstreamcli, the manual pages' lint and options, the unpacked zerka2ctl.

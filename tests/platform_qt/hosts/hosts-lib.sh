@@ -1,0 +1,305 @@
+# Sourced by the real-host checks. Each script names its checks first (expect); each one ends
+# as one PASS:, FAIL: or SKIP: line, and those not reached are reported as skipped with the
+# reason, so none passes silently. The parts a check starts (a private session bus, Xvfb,
+# zerka-sim, the program) end with the script.
+#   ZERKA_PROGRAM, ZERKA_SIM: the programs (default: the linux preset's build)
+#   ZERKA_SCREENSHOT_DIR: where screenshots go (default: none are kept)
+
+hosts_root=$(cd "$(dirname "${BASH_SOURCE[0]}")/../../.." && pwd)
+hosts_dir="$hosts_root/tests/platform_qt/hosts"
+python=/usr/bin/python3
+program=${ZERKA_PROGRAM:-$hosts_root/build/linux/monitor/zerka2remote}
+sim=${ZERKA_SIM:-$hosts_root/build/linux/sim/zerka-sim}
+export PYTHONDONTWRITEBYTECODE=1
+work=$(mktemp -d)
+chmod 755 "$work"
+pending=()
+pids=()
+failed=0
+skip_reason="not reached"
+
+expect() { pending+=("$@"); }
+reported() {
+  local name=$1 kept=() entry
+  for entry in "${pending[@]}"; do [ "$entry" = "$name" ] || kept+=("$entry"); done
+  pending=("${kept[@]}")
+}
+pass() { reported "$1"; echo "PASS: $1"; }
+fail() { reported "$1"; echo "FAIL: $1${2:+ ($2)}"; failed=1; }
+check() {  # check NAME COMMAND...: passes when the command succeeds
+  local name=$1
+  shift
+  if "$@"; then pass "$name"; else fail "$name"; fi
+}
+# Ends the script here; the checks not reported yet are skipped for REASON.
+give_up() { skip_reason=$1; exit 0; }
+require() {  # require COMMAND PACKAGE
+  command -v "$1" > /dev/null || give_up "$1 is missing (package $2)"
+}
+
+finish() {
+  local entry pid i
+  for entry in "${pending[@]}"; do echo "SKIP: $entry ($skip_reason)"; done
+  for ((i = ${#pids[@]} - 1; i >= 0; i--)); do
+    pid=${pids[i]}
+    kill "$pid" 2> /dev/null && wait_gone 5 "$pid"
+    kill -9 "$pid" 2> /dev/null
+  done
+  [ -n "${ZERKA_KEEP_WORK:-}" ] && echo "work folder kept: $work" >&2 || rm -rf "$work"
+  exit "$failed"
+}
+trap finish EXIT
+trap 'failed=1; skip_reason="stopped by a signal (time-out?)"; exit' INT TERM
+
+wait_until() {  # wait_until SECONDS COMMAND...: true once the command succeeds within the bound
+  local deadline=$((SECONDS + $1))
+  shift
+  until "$@"; do
+    [ "$SECONDS" -lt "$deadline" ] || return 1
+    sleep 0.1
+  done
+}
+running() { kill -0 "$1" 2> /dev/null; }
+gone() { ! running "$1"; }
+wait_gone() { wait_until "$1" gone "$2"; }
+started() { pids+=("$1"); }
+
+free_port() { "$python" -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])'; }
+
+# A display of its own; Xvfb picks a free number.
+start_xvfb() {  # start_xvfb [WIDTHxHEIGHT]
+  require Xvfb xvfb
+  Xvfb -displayfd 3 -screen 0 "${1:-1024x768}x24" -nolisten tcp 3> "$work/display" > "$work/xvfb.log" 2>&1 &
+  started $!
+  wait_until 10 test -s "$work/display" || give_up "Xvfb does not start: $(tail -n 1 "$work/xvfb.log")"
+  export DISPLAY=":$(cat "$work/display")"
+}
+
+# A session bus of its own, with private folders for everything the desktop's parts keep.
+start_bus() {
+  require dbus-daemon dbus
+  mkdir -p "$work/home/config" "$work/home/cache" "$work/home/data" "$work/home/runtime"
+  chmod 700 "$work/home/runtime"
+  export XDG_CONFIG_HOME="$work/home/config" XDG_CACHE_HOME="$work/home/cache" \
+         XDG_DATA_HOME="$work/home/data" XDG_RUNTIME_DIR="$work/home/runtime"
+  unset SESSION_MANAGER
+  # No accessibility bus: GTK would start one on every session bus.
+  export NO_AT_BRIDGE=1
+  local bus
+  mapfile -t bus < <(dbus-daemon --session --fork --print-address=1 --print-pid=1)
+  [ -n "${bus[1]:-}" ] || give_up "dbus-daemon does not start a session bus"
+  started "${bus[1]}"
+  export DBUS_SESSION_BUS_ADDRESS=${bus[0]}
+}
+
+# Runs a command that talks to the session bus; a session of another user replaces it.
+on_bus() { "$@"; }
+
+bus_has() {  # bus_has NAME: the name has an owner on the session bus
+  on_bus dbus-send --session --print-reply --dest=org.freedesktop.DBus / org.freedesktop.DBus.NameHasOwner \
+    "string:$1" 2> /dev/null | grep -q 'boolean true'
+}
+
+# The items the watcher knows, one a line.
+registered_items() {
+  on_bus dbus-send --session --print-reply --dest=org.kde.StatusNotifierWatcher /StatusNotifierWatcher \
+    org.freedesktop.DBus.Properties.Get string:org.kde.StatusNotifierWatcher \
+    string:RegisteredStatusNotifierItems 2> /dev/null | sed -n 's/^ *string "\(.*\)"$/\1/p'
+}
+has_item() { item_of "$1" > /dev/null; }
+item_of() {  # item_of PID: the registered item of that process
+  local item
+  for item in $(registered_items); do
+    [ "$(on_bus dbus-send --session --print-reply --dest=org.freedesktop.DBus / \
+           org.freedesktop.DBus.GetConnectionUnixProcessID "string:${item%%/*}" 2> /dev/null |
+         sed -n 's/^ *uint32 //p')" = "$1" ] && { echo "$item"; return 0; }
+  done
+  return 1
+}
+
+sim_saw() { grep -qF "$1" "$work/sim.log"; }
+
+# zerka-sim on free loopback ports; a first poll that finds no server stops polling, so the
+# program must start only once this returns.
+start_sim() {
+  [ -x "$sim" ] || give_up "$sim is not built (cmake --build --preset linux --target zerka-sim)"
+  sim_port=$(free_port)
+  "$sim" --port "$sim_port" --admin-port 0 > "$work/sim.log" 2>&1 &
+  started $!
+  wait_until 10 sim_saw Fernsteuerung || give_up "zerka-sim does not start: $(tail -n 1 "$work/sim.log")"
+}
+
+# The program with settings of its own, polling zerka-sim every second (not at all with
+# polling=0), balloons off (on with balloons=1); its output goes to $work/program.log. The
+# arguments are put before it (env VAR=... for instance); with program_owner set, its
+# settings belong to that user.
+start_program() {
+  [ -x "$program" ] || give_up "$program is not built (cmake --build --preset linux --target zerka2remote)"
+  local config="$work/program-config"
+  mkdir -p "$config/Velmarin"
+  printf '[Zerka 2 Remote 2]\nProxy Host=127.0.0.1\nProxy Port=%s\nAbfrageinterval=1000\nAktiviert=%s\nBallooninfo=%s\n' \
+    "$sim_port" "${polling:-1}" "${balloons:-0}" > "$config/Velmarin/Zerka 2 Remote 2.ini"
+  chmod 600 "$config/Velmarin/Zerka 2 Remote 2.ini"
+  [ -z "${program_owner:-}" ] || chown -R "$program_owner:" "$config"
+  "$@" env XDG_CONFIG_HOME="$config" "$program" >> "$work/program.log" 2>&1 &
+  program_pid=$!
+  started "$program_pid"
+}
+
+# What the program wrote that tells of a fault: QtDBus's refusal to export a method, a
+# sanitizer's report, Qt's own warnings about D-Bus.
+program_faults() {
+  grep -E 'Skipped method|Sanitizer|runtime error|QDBus' "$work/program.log" | sort -u | head -n 3
+}
+# Asks for the item's and its menu's interface descriptions, as hosts do; QtDBus reports a
+# method it could not export only then.
+introspect_item() {
+  local item service path menu
+  item=$(item_of "$program_pid")
+  [ -n "$item" ] || return 0
+  service=${item%%/*}
+  path=/${item#*/}
+  [ "$path" != "/$item" ] || path=/StatusNotifierItem
+  menu=$(on_bus dbus-send --session --print-reply --dest="$service" "$path" org.freedesktop.DBus.Properties.Get \
+           string:org.kde.StatusNotifierItem string:Menu 2> /dev/null | sed -n 's/.*object path "\(.*\)"$/\1/p')
+  for path in "$path" ${menu:+"$menu"}; do
+    on_bus dbus-send --session --print-reply --dest="$service" "$path" org.freedesktop.DBus.Introspectable.Introspect \
+      > /dev/null 2>&1
+  done
+}
+check_program_clean() {
+  local faults
+  introspect_item
+  faults=$(program_faults)
+  if ! running "$program_pid"; then
+    fail "zerka2remote ran to the end without a fault report" "it ended early: $(tail -n 2 "$work/program.log")"
+  elif [ -n "$faults" ]; then
+    fail "zerka2remote ran to the end without a fault report" "$faults"
+  else
+    pass "zerka2remote ran to the end without a fault report"
+  fi
+}
+
+# X windows shown by name (a regular expression).
+visible_windows() { xdotool search --onlyvisible --name "$1" 2> /dev/null; }
+shown() { [ -n "$(visible_windows "$1")" ]; }
+
+# The menu entries' keyboard steps from the top (enabled entries only, separators skipped),
+# read from the program's exported menu; the menu a panel draws from it has the same.
+menu_steps() {  # menu_steps CAPTION
+  on_bus "$python" "$hosts_dir/menu-steps.py" "$(item_of "$program_pid")" "$1"
+}
+
+keep_screenshot() {  # keep_screenshot NAME COMMAND...: runs the command to write $ZERKA_SCREENSHOT_DIR/NAME
+  [ -n "${ZERKA_SCREENSHOT_DIR:-}" ] || return 0
+  mkdir -p "$ZERKA_SCREENSHOT_DIR"
+  local name=$1
+  shift
+  "$@" "$ZERKA_SCREENSHOT_DIR/$name" 2> /dev/null || echo "screenshot $name not taken" >&2
+}
+
+# xfce4-panel with one panel along the top holding only its notification area, which is a
+# status-notifier watcher and host (menus through libdbusmenu, clicks sent as EventGroup).
+start_xfce_panel() {
+  require xfce4-panel xfce4-panel
+  require xfconf-query xfconf
+  local channels="$XDG_CONFIG_HOME/xfce4/xfconf/xfce-perchannel-xml"
+  mkdir -p "$channels"
+  cat > "$channels/xfce4-panel.xml" <<'XML'
+<?xml version="1.0" encoding="UTF-8"?>
+<channel name="xfce4-panel" version="1.0">
+  <property name="configver" type="int" value="2"/>
+  <property name="panels" type="array">
+    <value type="int" value="1"/>
+    <property name="panel-1" type="empty">
+      <property name="position" type="string" value="p=6;x=0;y=0"/>
+      <property name="length" type="uint" value="100"/>
+      <property name="position-locked" type="bool" value="true"/>
+      <property name="size" type="uint" value="24"/>
+      <property name="plugin-ids" type="array">
+        <value type="int" value="1"/>
+      </property>
+    </property>
+  </property>
+  <property name="plugins" type="empty">
+    <property name="plugin-1" type="string" value="systray"/>
+  </property>
+</channel>
+XML
+  xfce4-panel --disable-wm-check --sm-client-disable > "$work/panel.log" 2>&1 &
+  started $!
+  wait_until 20 bus_has org.kde.StatusNotifierWatcher \
+    || give_up "xfce4-panel's notification area does not come up: $(tail -n 1 "$work/panel.log")"
+}
+
+top_windows() { xdotool search --onlyvisible --maxdepth 1 --name '' 2> /dev/null | sort; }
+window_added() { [ -n "$(comm -13 <(echo "$1") <(top_windows))" ]; }
+
+# Right-clicks the icon in the box "X Y W H" on the screen and chooses CAPTION in the menu that
+# opens, with the arrow keys and Return. With SHOT, the open menu's top left corner (WxH) is
+# kept under that name, the entry highlighted.
+choose_in_menu() {  # choose_in_menu "X Y W H" CAPTION [SHOT WxH]
+  local x y w h steps before
+  read -r x y w h <<< "$1"
+  steps=$(menu_steps "$2") || return 1
+  before=$(top_windows)
+  xdotool mousemove --sync $((x + w / 2)) $((y + h / 2)) click 3
+  wait_until 5 window_added "$before" || return 1
+  # shellcheck disable=SC2046
+  xdotool key --delay 60 $(printf 'Down %.0s' $(seq "$steps"))
+  [ -z "${3:-}" ] || keep_screenshot "$3" import -window root -crop "$4+0+0"
+  xdotool key Return
+}
+
+# lxqt-panel with one panel along the top holding only its status notifier, whose client side
+# is the one KDE Plasma uses too (libdbusmenu-qt: clicks sent as Event).
+start_lxqt_panel() {
+  require lxqt-panel lxqt-panel
+  mkdir -p "$XDG_CONFIG_HOME/lxqt"
+  printf '[General]\npanels=panel1\n\n[panel1]\nplugins=statusnotifier\nposition=Top\npanelSize=28\niconSize=22\nwidth=100\nwidth-percent=true\n\n[statusnotifier]\ntype=statusnotifier\n' \
+    > "$XDG_CONFIG_HOME/lxqt/panel.conf"
+  lxqt-panel > "$work/panel.log" 2>&1 &
+  started $!
+  wait_until 20 bus_has org.kde.StatusNotifierWatcher \
+    || give_up "lxqt-panel's status notifier does not come up: $(tail -n 1 "$work/panel.log")"
+}
+
+# The checks of a panel along the top of the screen, used as a person would: find the icon,
+# right-click it, walk the panel's menu by keyboard; the program's own report at the end.
+expect_panel_checks() {  # expect_panel_checks PANEL
+  shows="$1 shows the icon"
+  fetch="\"Mails abholen\" chosen in $1's menu reaches zerka-sim"
+  quit="\"Zerka2 beenden\" chosen in $1's menu asks first; cancelled, nothing is sent"
+  expect "$shows" "$fetch" "$quit" "zerka2remote ran to the end without a fault report"
+}
+panel_checks() {  # panel_checks SHOT WxH: after expect_panel_checks
+  require xdotool xdotool
+  require import imagemagick
+  start_sim
+  start_program
+  local box
+  wait_until 20 "$python" "$hosts_dir/find-icon.py" 0 0 1024 48 > /dev/null
+  box=$("$python" "$hosts_dir/find-icon.py" 0 0 1024 48) \
+    || { fail "$shows" "no tray picture on the panel; items: $(registered_items)"; return; }
+  pass "$shows"
+
+  if choose_in_menu "$box" "Mails abholen" "$1" "$2" && wait_until 5 sim_saw "Befehl Mail abholen"; then
+    pass "$fetch"
+  else
+    fail "$fetch" "zerka-sim saw no mail-fetch command"
+  fi
+
+  if ! { choose_in_menu "$box" "Zerka2 beenden" && wait_until 5 shown '^Beenden$'; }; then
+    fail "$quit" "no question"
+  else
+    xdotool windowfocus --sync "$(visible_windows "^Beenden$" | head -n 1)" key Escape
+    if ! wait_until 5 bash -c '! xdotool search --onlyvisible --name "^Beenden$" > /dev/null'; then
+      fail "$quit" "the question stays after Escape"
+    elif sim_saw "Befehl Server beenden" || ! running "$program_pid"; then
+      fail "$quit" "the command went out or the program ended"
+    else
+      pass "$quit"
+    fi
+  fi
+  check_program_clean
+}
