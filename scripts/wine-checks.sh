@@ -39,14 +39,7 @@ check() {
   fi
 }
 
-until_true() {
-  local deadline=$((SECONDS + $1))
-  shift
-  until "$@"; do
-    [ "$SECONDS" -lt "$deadline" ] || return 1
-    sleep 0.2
-  done
-}
+source "$(dirname "${BASH_SOURCE[0]}")/until-true.sh"
 
 start_sim() {
   "$sim" --port 0 --admin-port 0 > "$work/sim.log" 2>&1 &

@@ -54,15 +54,7 @@ start_sim() {
   printf -v "${1}_port" '%s' "$port"
 }
 
-# until_true SECONDS COMMAND...: waits for a condition, bounded.
-until_true() {
-  local end=$(( SECONDS + $1 ))
-  shift
-  until "$@"; do
-    [ "$SECONDS" -lt "$end" ] || return 1
-    sleep 0.2
-  done
-}
+source "$(dirname "${BASH_SOURCE[0]}")/../../scripts/until-true.sh"
 
 start_sim idle
 start_sim online

@@ -12,10 +12,10 @@ start_xvfb
 start_bus
 "$python" "$hosts_root/tests/platform_qt/desktop_bus.py" &
 started $!
-wait_until 10 bus_has org.kde.StatusNotifierWatcher || give_up "desktop_bus.py does not take the watcher's name"
+until_true 10 bus_has org.kde.StatusNotifierWatcher || give_up "desktop_bus.py does not take the watcher's name"
 start_sim
 start_program
-if ! wait_until 10 has_item "$program_pid"; then
+if ! until_true 10 has_item "$program_pid"; then
   fail "libdbusmenu-glib reads the menu's entries in order, with their pictures" "the item never registered"
 else
   while IFS= read -r line; do

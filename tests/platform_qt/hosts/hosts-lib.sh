@@ -51,17 +51,10 @@ finish() {
 trap finish EXIT
 trap 'failed=1; skip_reason="stopped by a signal (time-out?)"; exit' INT TERM
 
-wait_until() {  # wait_until SECONDS COMMAND...: true once the command succeeds within the bound
-  local deadline=$((SECONDS + $1))
-  shift
-  until "$@"; do
-    [ "$SECONDS" -lt "$deadline" ] || return 1
-    sleep 0.1
-  done
-}
+source "$(dirname "${BASH_SOURCE[0]}")/../../../scripts/until-true.sh"
 running() { kill -0 "$1" 2> /dev/null; }
 gone() { ! running "$1"; }
-wait_gone() { wait_until "$1" gone "$2"; }
+wait_gone() { until_true "$1" gone "$2"; }
 started() { pids+=("$1"); }
 
 free_port() { "$python" -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])'; }
@@ -71,7 +64,7 @@ start_xvfb() {  # start_xvfb [WIDTHxHEIGHT]
   require Xvfb xvfb
   Xvfb -displayfd 3 -screen 0 "${1:-1024x768}x24" -nolisten tcp 3> "$work/display" > "$work/xvfb.log" 2>&1 &
   started $!
-  wait_until 10 test -s "$work/display" || give_up "Xvfb does not start: $(tail -n 1 "$work/xvfb.log")"
+  until_true 10 test -s "$work/display" || give_up "Xvfb does not start: $(tail -n 1 "$work/xvfb.log")"
   export DISPLAY=":$(cat "$work/display")"
 }
 
@@ -126,7 +119,7 @@ start_sim() {
   sim_port=$(free_port)
   "$sim" --port "$sim_port" --admin-port 0 > "$work/sim.log" 2>&1 &
   started $!
-  wait_until 10 sim_saw Fernsteuerung || give_up "zerka-sim does not start: $(tail -n 1 "$work/sim.log")"
+  until_true 10 sim_saw Fernsteuerung || give_up "zerka-sim does not start: $(tail -n 1 "$work/sim.log")"
 }
 
 # The program with settings of its own, polling zerka-sim every second (not at all with
@@ -228,7 +221,7 @@ start_xfce_panel() {
 XML
   xfce4-panel --disable-wm-check --sm-client-disable > "$work/panel.log" 2>&1 &
   started $!
-  wait_until 20 bus_has org.kde.StatusNotifierWatcher \
+  until_true 20 bus_has org.kde.StatusNotifierWatcher \
     || give_up "xfce4-panel's notification area does not come up: $(tail -n 1 "$work/panel.log")"
 }
 
@@ -244,7 +237,7 @@ choose_in_menu() {  # choose_in_menu "X Y W H" CAPTION [SHOT WxH]
   steps=$(menu_steps "$2") || return 1
   before=$(top_windows)
   xdotool mousemove --sync $((x + w / 2)) $((y + h / 2)) click 3
-  wait_until 5 window_added "$before" || return 1
+  until_true 5 window_added "$before" || return 1
   # shellcheck disable=SC2046
   xdotool key --delay 60 $(printf 'Down %.0s' $(seq "$steps"))
   [ -z "${3:-}" ] || keep_screenshot "$3" import -window root -crop "$4+0+0"
@@ -260,7 +253,7 @@ start_lxqt_panel() {
     > "$XDG_CONFIG_HOME/lxqt/panel.conf"
   lxqt-panel > "$work/panel.log" 2>&1 &
   started $!
-  wait_until 20 bus_has org.kde.StatusNotifierWatcher \
+  until_true 20 bus_has org.kde.StatusNotifierWatcher \
     || give_up "lxqt-panel's status notifier does not come up: $(tail -n 1 "$work/panel.log")"
 }
 
@@ -278,22 +271,22 @@ panel_checks() {  # panel_checks SHOT WxH: after expect_panel_checks
   start_sim
   start_program
   local box
-  wait_until 20 "$python" "$hosts_dir/find-icon.py" 0 0 1024 48 > /dev/null
+  until_true 20 "$python" "$hosts_dir/find-icon.py" 0 0 1024 48 > /dev/null
   box=$("$python" "$hosts_dir/find-icon.py" 0 0 1024 48) \
     || { fail "$shows" "no tray picture on the panel; items: $(registered_items)"; return; }
   pass "$shows"
 
-  if choose_in_menu "$box" "Mails abholen" "$1" "$2" && wait_until 5 sim_saw "Befehl Mail abholen"; then
+  if choose_in_menu "$box" "Mails abholen" "$1" "$2" && until_true 5 sim_saw "Befehl Mail abholen"; then
     pass "$fetch"
   else
     fail "$fetch" "zerka-sim saw no mail-fetch command"
   fi
 
-  if ! { choose_in_menu "$box" "Zerka2 beenden" && wait_until 5 shown '^Beenden$'; }; then
+  if ! { choose_in_menu "$box" "Zerka2 beenden" && until_true 5 shown '^Beenden$'; }; then
     fail "$quit" "no question"
   else
     xdotool windowfocus --sync "$(visible_windows "^Beenden$" | head -n 1)" key Escape
-    if ! wait_until 5 bash -c '! xdotool search --onlyvisible --name "^Beenden$" > /dev/null'; then
+    if ! until_true 5 bash -c '! xdotool search --onlyvisible --name "^Beenden$" > /dev/null'; then
       fail "$quit" "the question stays after Escape"
     elif sim_saw "Befehl Server beenden" || ! running "$program_pid"; then
       fail "$quit" "the command went out or the program ended"

@@ -19,7 +19,7 @@ start_bus
 start_xfce_panel
 "$notifyd" > "$work/notifyd.log" 2>&1 &
 started $!
-wait_until 10 bus_has org.freedesktop.Notifications || give_up "xfce4-notifyd does not come up: $(tail -n 1 "$work/notifyd.log")"
+until_true 10 bus_has org.freedesktop.Notifications || give_up "xfce4-notifyd does not come up: $(tail -n 1 "$work/notifyd.log")"
 dbus-monitor --session "type='method_call',interface='org.freedesktop.Notifications',member='Notify'" \
   > "$work/notify.log" 2>&1 &
 started $!
@@ -30,15 +30,15 @@ sent() { [ "$(grep -c 'member=Notify' "$work/notify.log")" -ge "$1" ]; }
 balloons_shown() { xdotool search --onlyvisible --maxdepth 1 --name '^xfce4-notifyd$' 2> /dev/null | wc -l; }
 shown_at_least() { [ "$(balloons_shown)" -ge "$1" ]; }
 
-if ! { wait_until 15 sent 1 && wait_until 5 shown_at_least 1; }; then
+if ! { until_true 15 sent 1 && until_true 5 shown_at_least 1; }; then
   fail "$first" "no balloon on the screen; $(grep -c 'member=Notify' "$work/notify.log") sent"
 else
   check "$first" [ "$(balloons_shown)" -eq 1 ]
   # Fetching mail dials: two changes of the line's state, two balloons.
   "$ctl" --port "$sim_port" fetch-mail > /dev/null
-  if ! wait_until 15 grep -q '^Verbunden$' "$work/notify.log"; then
+  if ! until_true 15 grep -q '^Verbunden$' "$work/notify.log"; then
     fail "$next" "no balloon for the connected line"
-  elif wait_until 2 shown_at_least 2; then
+  elif until_true 2 shown_at_least 2; then
     fail "$next" "$(balloons_shown) balloons on the screen"
   else
     check "$next" [ "$(balloons_shown)" -eq 1 ]

@@ -23,7 +23,7 @@ start_sim
 on_wayland=("${session[@]}" QT_QPA_PLATFORM=wayland)
 
 start_program "${on_wayland[@]}"
-check "$notray" wait_until 30 sway_tree_has_window zerka2remote
+check "$notray" until_true 30 sway_tree_has_window zerka2remote
 kill "$program_pid"
 wait_gone 5 "$program_pid"
 
@@ -33,7 +33,7 @@ wait_gone 5 "$program_pid"
 started $!
 start_waybar
 polling=0 start_program "${on_wayland[@]}"
-check "$registers" wait_until 10 has_item "$program_pid"
+check "$registers" until_true 10 has_item "$program_pid"
 
 # The item's connection, then waybar's GetLayout to it and the answer (not an error).
 owner=$(on_bus dbus-send --session --print-reply --dest=org.freedesktop.DBus / org.freedesktop.DBus.GetNameOwner \
@@ -46,13 +46,13 @@ menu_answered() {
 if [ -z "$owner" ]; then
   fail "$menu" "the item has no connection"
 else
-  check "$menu" wait_until 10 menu_answered
+  check "$menu" until_true 10 menu_answered
 fi
 
 bar_icon() {
   as_user grim -t ppm -g "0,0 1024x26" "$wayland/bar.ppm" 2> /dev/null && "$python" "$hosts_dir/find-icon.py" --ppm "$wayland/bar.ppm" > /dev/null
 }
-check "$icon" wait_until 10 bar_icon
+check "$icon" until_true 10 bar_icon
 if [ -n "${ZERKA_SCREENSHOT_DIR:-}" ] && as_user grim -g "664,0 360x26" "$wayland/bar.png" 2> /dev/null; then
   mkdir -p "$ZERKA_SCREENSHOT_DIR" && cp "$wayland/bar.png" "$ZERKA_SCREENSHOT_DIR/linux-wayland-waybar.png"
 fi
@@ -60,7 +60,7 @@ fi
 "${on_wayland[@]}" "$bare" > "$work/bare.log" 2>&1 &
 bare_pid=$!
 started "$bare_pid"
-if ! wait_until 10 has_item "$bare_pid"; then
+if ! until_true 10 has_item "$bare_pid"; then
   fail "$idle" "the bare tray program's item never registered"
 else
   switches() { cat /proc/"$1"/task/*/status | awk '/^(non)?voluntary_ctxt_switches:/ { n += $2 } END { print n }'; }

@@ -53,7 +53,7 @@ start_sway() {
     sway -c "$wayland/sway.config" > "$work/sway.log" 2>&1 &
   started $!
   sway_socket() { compgen -G "$wayland/runtime/sway-ipc.*.sock" > /dev/null && compgen -G "$wayland/runtime/wayland-?" > /dev/null; }
-  wait_until 20 sway_socket || give_up "sway does not start: $(grep -m 1 -i error "$work/sway.log")"
+  until_true 20 sway_socket || give_up "sway does not start: $(grep -m 1 -i error "$work/sway.log")"
   local display socket
   display=$(basename "$(compgen -G "$wayland/runtime/wayland-?" | head -n 1)")
   socket=$(compgen -G "$wayland/runtime/sway-ipc.*.sock" | head -n 1)
@@ -66,5 +66,5 @@ start_waybar() {
   "${session[@]}" waybar -c "$wayland/waybar.json" -s /etc/xdg/waybar/style.css > "$work/waybar.log" 2>&1 &
   waybar_pid=$!
   started "$waybar_pid"
-  wait_until 20 bus_has org.kde.StatusNotifierWatcher || give_up "waybar's tray does not come up: $(tail -n 1 "$work/waybar.log")"
+  until_true 20 bus_has org.kde.StatusNotifierWatcher || give_up "waybar's tray does not come up: $(tail -n 1 "$work/waybar.log")"
 }
