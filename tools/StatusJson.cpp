@@ -54,7 +54,11 @@ std::string JsonString(const std::string& latin1) {
   return json + "\"";
 }
 
-std::string StatusJson(const ServerStatus& status) { return "{" + Body(status, true) + "}"; }
+std::string StatusJson(const ServerStatus& status) {
+  std::string json = "{";
+  json += Body(status, true);
+  return json + "}";
+}
 
 std::string PollJson(const PollResult& poll, const std::string& time) {
   const auto stale = poll.StaleBecause();
