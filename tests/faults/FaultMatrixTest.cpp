@@ -55,18 +55,14 @@ std::string SocketError(int code, const std::string& text) {
   return "Socket-Fehler # " + std::to_string(code) + "\r\n" + text;
 }
 
-// What a console shows of a system text: CR LF as one line break, UTF-8 outside Windows.
+// What zerka2ctl writes of a system text: CR LF as one line break, UTF-8 on every system.
 std::string Console(const std::string& latin1) {
   std::string text;
   for (std::size_t i = 0; i < latin1.size(); ++i) {
     if (latin1[i] == '\r' && i + 1 < latin1.size() && latin1[i + 1] == '\n') continue;
     text += latin1[i];
   }
-#ifdef _WIN32
-  return text;
-#else
   return Latin1ToUtf8(text);
-#endif
 }
 
 // Wine reports a reset that follows data as the orderly end of the stream.
@@ -235,7 +231,8 @@ TEST_P(FaultMatrix, ReportsStaysBoundedAndRecovers) {
   // --- zerka2ctl
   const CtlOutcome failed = Ctl(faultyPort, CtlCommand(fault.Via));
   EXPECT_EQ(failed.Exit, fault.CtlExit);
-  EXPECT_EQ(failed.Err, fault.CtlError.empty() ? "" : Console(Expected(fault.CtlError)) + "\n");
+  const std::string where = "127.0.0.1:" + std::to_string(faultyPort) + ": ";
+  EXPECT_EQ(failed.Err, fault.CtlError.empty() ? "" : where + Console(Expected(fault.CtlError)) + "\n");
   const std::int64_t ctlBound = fault.Via == Channel::Poll ? PollBound(kDefaultTimeoutMs) : RestartBound(kDefaultTimeoutMs);
   EXPECT_LE(failed.WallMs, ctlBound);
 

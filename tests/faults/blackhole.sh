@@ -2,7 +2,7 @@
 # A host that swallows every packet: two network namespaces joined by a veth pair, the
 # client's neighbour entry for the far address pointing at a hardware address nobody has,
 # so each SYN leaves and vanishes. zerka2ctl and the client under a short bound must give
-# up with 10060 in time, zerka2ctl check within its 5 s. Nothing leaves the two namespaces:
+# up with 10060 in time, zerka2ctl's status and check within their 5 s. Nothing leaves the two namespaces:
 # the client's has no other link and no default route. Exits 77 (skipped) without the rights
 # to make namespaces.
 #   blackhole.sh ZERKA2CTL BLACKHOLE_TESTS
@@ -43,17 +43,17 @@ err=$(ip netns exec "$client" timeout 60 "$zerka2ctl" --host "$far" status 2>&1 
 status=$?
 took_ms=$(( ($(date +%s%N) - start) / 1000000 ))
 echo "zerka2ctl status against the black hole: exit $status after ${took_ms} ms"
-expected=$'Socket-Fehler # 10060\nZeitüberschreitung bei Verbindung.'
+expected="$far:4295: Socket-Fehler # 10060"$'\n'"Zeitüberschreitung bei Verbindung."
 [ "$err" = "$expected" ]; check "zerka2ctl reports 10060 (got: $err)" $?
 [ "$status" -eq 2 ]; check "zerka2ctl exits with status 2" $?
-[ "$took_ms" -ge 9500 ] && [ "$took_ms" -le 12000 ]; check "zerka2ctl gives up at its 10 s connect bound" $?
+[ "$took_ms" -le 5000 ]; check "zerka2ctl status ends within its 5 s bound" $?
 
 start=$(date +%s%N)
 line=$(ip netns exec "$client" timeout 60 "$zerka2ctl" --host "$far" check 2> /dev/null)
 status=$?
 took_ms=$(( ($(date +%s%N) - start) / 1000000 ))
 echo "zerka2ctl check against the black hole: exit $status after ${took_ms} ms"
-expected='ZERKA CRITICAL - Socket-Fehler # 10060 Zeitüberschreitung bei Verbindung.'
+expected="ZERKA CRITICAL - $far:4295: Socket-Fehler # 10060 Zeitüberschreitung bei Verbindung."
 [ "$line" = "$expected" ]; check "zerka2ctl check reports CRITICAL with 10060 (got: $line)" $?
 [ "$status" -eq 2 ]; check "zerka2ctl check exits with status 2" $?
 [ "$took_ms" -le 5000 ]; check "zerka2ctl check ends within its 5 s bound" $?
