@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# Builds the .deb as a release is built (preset linux-release), unpacks it into a scratch folder
-# and checks it as a distribution's packager and a software centre would. One PASS, FAIL or
-# SKIP line per check; then the sizes for docs/performance.md.
-#   bash scripts/check-package.sh
+# Builds the .deb as a release is built (preset linux-release, or the linux preset, which has
+# the same compiler flags and tests beside: the test run takes that one, already built),
+# unpacks it into a scratch folder and checks it as a distribution's packager and a software
+# centre would. One PASS, FAIL or SKIP line per check; then the sizes for docs/performance.md.
+#   bash scripts/check-package.sh [linux-release | linux]
 set -uo pipefail
 cd "$(dirname "$0")/.."
 
@@ -26,15 +27,16 @@ check() {
   fi
 }
 
-build=build/linux-release
+preset=${1:-linux-release}
+build=build/$preset
 packages=$build/packages
-if ! { cmake --preset linux-release > "$scratch/configure.log" 2>&1 \
-       && cmake --build --preset linux-release -j "$jobs" \
+if ! { cmake --preset "$preset" > "$scratch/configure.log" 2>&1 \
+       && cmake --build --preset "$preset" -j "$jobs" \
             --target zerka2remote zerka-sim zerka2ctl zerka_package_files > "$scratch/build.log" 2>&1 \
        && rm -rf "$packages" \
-       && cpack --preset linux-release -B "$PWD/$packages" > "$scratch/cpack.log" 2>&1; }; then
+       && cpack --config "$build/CPackConfig.cmake" -G DEB -B "$PWD/$packages" > "$scratch/cpack.log" 2>&1; }; then
   tail -n 30 "$scratch"/*.log
-  fail "the .deb is built from the release configuration" "see the log above"
+  fail "the .deb is built from the $preset preset" "see the log above"
   exit 1
 fi
 deb=$(ls "$packages"/*.deb)

@@ -190,9 +190,9 @@ for host in xfce-panel lxqt-panel dbusmenu-client notifyd wayland; do
 done
 
 step "the .deb, checked as packagers and software centres check it"
-# Its own Release build (preset linux-release), then lintian, desktop-file-validate,
-# appstreamcli, the manual pages' lint and options, the unpacked zerka2ctl.
-run_checks check-package bash scripts/check-package.sh
+# From the linux preset's build (the release flags, tests beside), then lintian,
+# desktop-file-validate, appstreamcli, the manual pages' lint and options, the unpacked zerka2ctl.
+run_checks check-package bash scripts/check-package.sh linux
 
 # The release packaging signed with a throwaway certificate: the signatures of every shipped
 # program, the uninstaller and the installer, the zip's licence and the winget manifest.
