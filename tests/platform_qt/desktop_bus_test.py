@@ -143,6 +143,14 @@ class Program:
         self.log = os.path.join(work, "program.log")
         self.process = subprocess.Popen([program], env=environment, stdout=open(self.log, "wb"), stderr=subprocess.STDOUT)
 
+    def log_tail(self):
+        with open(self.log, "rb") as log:
+            return log.read()[-600:].decode(errors="replace")
+
+    def sim_log_tail(self):
+        with open(self.sim_log, "rb") as log:
+            return log.read()[-600:].decode(errors="replace")
+
     def sim_saw(self, text):
         with open(self.sim_log, "rb") as log:
             return text.encode() in log.read()
@@ -245,7 +253,8 @@ def on_status_notifier_host(bus, program, sim, work, shots):
         def tooltip():
             return str(item_properties()["ToolTip"][2])
 
-        check("the tooltip is the tip text", run_until(lambda: tooltip().startswith("Status: "), 10), tooltip())
+        check("the tooltip is the tip text", run_until(lambda: tooltip().startswith("Status: "), 10),
+              f"{tooltip()!r}; program: {running.log_tail()!r}; zerka-sim: {running.sim_log_tail()!r}")
         first_icon = bytes(item_properties()["IconPixmap"][0][2])
         first_tip = tooltip()
 
