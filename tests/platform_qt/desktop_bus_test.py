@@ -253,7 +253,7 @@ def on_status_notifier_host(bus, program, sim, work, shots):
         def tooltip():
             return str(item_properties()["ToolTip"][2])
 
-        check("the tooltip is the tip text", run_until(lambda: tooltip().startswith("Status: "), 10),
+        check("the tooltip is the tip text", run_until(lambda: tooltip().startswith("Status: "), 30),
               f"{tooltip()!r}; program: {running.log_tail()!r}; zerka-sim: {running.sim_log_tail()!r}")
         first_icon = bytes(item_properties()["IconPixmap"][0][2])
         first_tip = tooltip()
@@ -282,7 +282,7 @@ def on_status_notifier_host(bus, program, sim, work, shots):
               [(int(i), str(p["label"])) for i, p in group] == [(ids["Ende"], "Ende")]
               and str(call(menu.GetProperty, ids["Logout"], "label", dbus_interface=MENU)) == "Logout")
 
-        check("a first balloon arrives as a notification", run_until(lambda: server.sent, 10))
+        check("a first balloon arrives as a notification", run_until(lambda: server.sent, 30))
         first = server.sent[0]
         check("the notification carries the balloon",
               first["app"] == "Zerka2 Remote" and first["summary"] == BALLOON_TITLE
