@@ -37,8 +37,8 @@ def entry_options(text):
         if indent > 4 or not (entry.startswith("-") or (indent and re.match(r"[a-z][a-z-]*( |$)", entry))):
             continue
         # The option and its placeholders end where the explanation begins.
-        spec = re.split(r"\t| {2,}", entry, maxsplit=1)[0]
-        options.update(OPTION.findall(spec))
+        form = re.split(r"\t| {2,}", entry, maxsplit=1)[0]
+        options.update(OPTION.findall(form))
     return options
 
 

@@ -8,15 +8,15 @@
 namespace zerka {
 namespace {
 
-struct OptionSpec {
+struct OptionRule {
   const char* Long;
   char Short;  // 0: none
   bool TakesValue;
   std::vector<std::string> Commands;  // empty: every command
 };
 
-const std::vector<OptionSpec>& Options() {
-  static const std::vector<OptionSpec> options = {
+const std::vector<OptionRule>& Options() {
+  static const std::vector<OptionRule> options = {
       {"--hostname", 'H', true, {}},
       {"--host", 0, true, {}},
       {"--port", 'p', true, {}},
@@ -102,26 +102,26 @@ void TakeFlag(CommandLine& line, const std::string& option) {
 
 // The option an argument names, and a value written into the same argument.
 struct Named {
-  const OptionSpec* Spec = nullptr;
+  const OptionRule* Rule = nullptr;
   std::optional<std::string> Value;
 };
 
 Named Name(const std::string& arg) {
-  for (const OptionSpec& spec : Options()) {
-    const std::string name = spec.Long;
-    if (arg == name) return {&spec, std::nullopt};
-    if (spec.TakesValue && arg.rfind(name + "=", 0) == 0) return {&spec, arg.substr(name.size() + 1)};
-    if (spec.Short && arg.size() >= 2 && arg[0] == '-' && arg[1] == spec.Short) {
-      if (arg.size() == 2) return {&spec, std::nullopt};
-      if (spec.TakesValue) return {&spec, arg.substr(2)};
+  for (const OptionRule& rule : Options()) {
+    const std::string name = rule.Long;
+    if (arg == name) return {&rule, std::nullopt};
+    if (rule.TakesValue && arg.rfind(name + "=", 0) == 0) return {&rule, arg.substr(name.size() + 1)};
+    if (rule.Short && arg.size() >= 2 && arg[0] == '-' && arg[1] == rule.Short) {
+      if (arg.size() == 2) return {&rule, std::nullopt};
+      if (rule.TakesValue) return {&rule, arg.substr(2)};
     }
   }
   return {};
 }
 
-bool Fits(const OptionSpec& spec, const std::string& command) {
-  if (spec.Commands.empty()) return true;
-  for (const std::string& allowed : spec.Commands) {
+bool Fits(const OptionRule& rule, const std::string& command) {
+  if (rule.Commands.empty()) return true;
+  for (const std::string& allowed : rule.Commands) {
     if (allowed == command) return true;
   }
   return false;
@@ -131,22 +131,22 @@ bool Fits(const OptionSpec& spec, const std::string& command) {
 
 ParsedCommandLine ParseCommandLine(const std::vector<std::string>& args) {
   CommandLine line;
-  std::vector<const OptionSpec*> given;
+  std::vector<const OptionRule*> given;
   for (std::size_t i = 0; i < args.size(); ++i) {
     const std::string& arg = args[i];
     const Named named = Name(arg);
-    if (!named.Spec) {
+    if (!named.Rule) {
       if (line.Command.empty() && KnownCommand(arg)) {
         line.Command = arg;
         continue;
       }
       return {"unbekanntes Argument: " + ArgumentText(arg)};
     }
-    const std::string option = named.Spec->Long;
+    const std::string option = named.Rule->Long;
     if (option == "--help") return {Immediate::Help};
     if (option == "--version") return {Immediate::Version};
-    given.push_back(named.Spec);
-    if (!named.Spec->TakesValue) {
+    given.push_back(named.Rule);
+    if (!named.Rule->TakesValue) {
       TakeFlag(line, option);
       continue;
     }
@@ -161,9 +161,9 @@ ParsedCommandLine ParseCommandLine(const std::vector<std::string>& args) {
     if (const auto why = TakeValue(line, option, value)) return {*why};
   }
   if (line.Command.empty()) return {std::string("kein Befehl angegeben")};
-  for (const OptionSpec* spec : given) {
-    if (!Fits(*spec, line.Command)) {
-      return {std::string(spec->Long) + " gilt nicht für den Befehl "_l1 + line.Command};
+  for (const OptionRule* rule : given) {
+    if (!Fits(*rule, line.Command)) {
+      return {std::string(rule->Long) + " gilt nicht für den Befehl "_l1 + line.Command};
     }
   }
   return {line};
