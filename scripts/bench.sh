@@ -36,7 +36,6 @@ bare=./build/linux/tests/platform_qt/hosts/bare_tray
   --benchmark_format=json > "$work/cycle.json" 2> /dev/null
 
 # --- processes under a private X server with a tray host
-free_port() { python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1",0)); print(s.getsockname()[1])'; }
 ticks=$(getconf CLK_TCK)
 cpu_ms() { awk -v t="$ticks" '{ sub(/^.*\) /, ""); print int(($12 + $13) * 1000 / t) }' "/proc/$1/stat"; }
 rss_kib() { awk '/^VmRSS:/ { print $2 }' "/proc/$1/status"; }
@@ -62,9 +61,14 @@ measure() {
 # The XEmbed figures must not meet a StatusNotifier host on the user's own session bus.
 unset DBUS_SESSION_BUS_ADDRESS
 
-sim_port=$(free_port)
-./build/linux/sim/zerka-sim --port "$sim_port" --admin-port 0 > /dev/null 2>&1 &
+./build/linux/sim/zerka-sim --port 0 --admin-port 0 > "$work/sim.log" 2>&1 &
 pids+=("$!")
+for _ in $(seq 100); do
+  sim_port=$(sed -nE 's/.*Fernsteuerung \(UDP und TCP\): [0-9.]+:([0-9]+).*/\1/p' "$work/sim.log")
+  [ -n "$sim_port" ] && break
+  sleep 0.1
+done
+[ -n "$sim_port" ] || { echo "zerka-sim does not start: $(cat "$work/sim.log")" >&2; exit 1; }
 
 display=99
 while [ -e "/tmp/.X11-unix/X$display" ] || [ -e "/tmp/.X$display-lock" ]; do display=$((display + 1)); done

@@ -9,7 +9,7 @@ records what it is sent. The program polls a zerka-sim of its own.
 Prints one PASS: or FAIL: line per check; exits 1 when any failed.
 """
 import os
-import socket
+import re
 import subprocess
 import sys
 import tempfile
@@ -87,12 +87,6 @@ def call(method, *args, seconds=5, **keywords):
     return result[0] if len(result) == 1 else result
 
 
-def free_port():
-    with socket.socket(socket.AF_INET, socket.SOCK_DGRAM) as probe:
-        probe.bind(("127.0.0.1", 0))
-        return probe.getsockname()[1]
-
-
 def visible_windows(name):
     found = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", name], capture_output=True, text=True)
     return found.stdout.split()
@@ -123,15 +117,17 @@ class Program:
 
     def __init__(self, program, sim, work, polling=True):
         self.work = work
-        self.port = free_port()
         self.sim_log = os.path.join(work, "sim.log")
-        self.sim = subprocess.Popen([sim, "--port", str(self.port), "--admin-port", str(free_port())],
+        # zerka-sim picks ports that are free for datagrams and streams alike; a port probed
+        # here could be taken by a connection of a test running beside this one.
+        self.sim = subprocess.Popen([sim, "--port", "0", "--admin-port", "0"],
                                     stdout=open(self.sim_log, "wb"), stderr=subprocess.STDOUT)
         # A first poll that finds no server stops polling, so the server must be up before the
         # program starts.
         deadline = time.monotonic() + 10
-        while not self.sim_saw("Fernsteuerung") and time.monotonic() < deadline and self.sim.poll() is None:
+        while self.sim_port() is None and time.monotonic() < deadline and self.sim.poll() is None:
             time.sleep(0.05)
+        self.port = self.sim_port() or 0
         folder = os.path.join(work, "config", "Velmarin")
         os.makedirs(folder, exist_ok=True)
         settings = os.path.join(folder, "Zerka 2 Remote 2.ini")
@@ -154,6 +150,11 @@ class Program:
     def sim_saw(self, text):
         with open(self.sim_log, "rb") as log:
             return text.encode() in log.read()
+
+    def sim_port(self):
+        with open(self.sim_log, "rb") as log:
+            started = re.search(rb"Fernsteuerung \(UDP und TCP\): [0-9.]+:([0-9]+)", log.read())
+        return int(started.group(1)) if started else None
 
     def stop(self):
         """Ends both; checks that the program was still running and reported no fault, and
@@ -282,7 +283,8 @@ def on_status_notifier_host(bus, program, sim, work, shots):
               [(int(i), str(p["label"])) for i, p in group] == [(ids["Ende"], "Ende")]
               and str(call(menu.GetProperty, ids["Logout"], "label", dbus_interface=MENU)) == "Logout")
 
-        check("a first balloon arrives as a notification", run_until(lambda: server.sent, 30))
+        if not check("a first balloon arrives as a notification", run_until(lambda: server.sent, 30)):
+            return
         first = server.sent[0]
         check("the notification carries the balloon",
               first["app"] == "Zerka2 Remote" and first["summary"] == BALLOON_TITLE

@@ -57,7 +57,6 @@ gone() { ! running "$1"; }
 wait_gone() { until_true "$1" gone "$2"; }
 started() { pids+=("$1"); }
 
-free_port() { "$python" -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])'; }
 
 # A display of its own; Xvfb picks a free number.
 start_xvfb() {  # start_xvfb [WIDTHxHEIGHT]
@@ -111,15 +110,17 @@ item_of() {  # item_of PID: the registered item of that process
 }
 
 sim_saw() { grep -qF "$1" "$work/sim.log"; }
+sim_started_port() { sed -nE 's/.*Fernsteuerung \(UDP und TCP\): [0-9.]+:([0-9]+).*/\1/p' "$work/sim.log"; }
 
-# zerka-sim on free loopback ports; a first poll that finds no server stops polling, so the
-# program must start only once this returns.
+# zerka-sim on loopback ports it picks itself (free for datagrams and streams alike; a port
+# probed here could be taken meanwhile by a connection of a test beside this one). A first
+# poll that finds no server stops polling, so the program must start only once this returns.
 start_sim() {
   [ -x "$sim" ] || give_up "$sim is not built (cmake --build --preset linux --target zerka-sim)"
-  sim_port=$(free_port)
-  "$sim" --port "$sim_port" --admin-port 0 > "$work/sim.log" 2>&1 &
+  "$sim" --port 0 --admin-port 0 > "$work/sim.log" 2>&1 &
   started $!
   until_true 10 sim_saw Fernsteuerung || give_up "zerka-sim does not start: $(tail -n 1 "$work/sim.log")"
+  sim_port=$(sim_started_port)
 }
 
 # The program with settings of its own, polling zerka-sim every second (not at all with
