@@ -10,6 +10,7 @@
 #include "base/Latin1.h"
 #include "sim/SimServer.h"
 #include "sim/SimSocket.h"
+#include "tests/tools/CtlRun.h"
 #include "tools/MonitoringCheck.h"
 #include "tools/StatusJson.h"
 #include "tools/Zerka2Ctl.h"
@@ -26,13 +27,6 @@ namespace {
 
 using namespace std::chrono_literals;
 using std::chrono::milliseconds;
-
-struct Outcome {
-  int exitStatus = -1;
-  std::string out;
-  std::string err;
-  milliseconds took{};
-};
 
 std::string Console(const std::string& latin1) { return Latin1ToUtf8(latin1); }
 
@@ -72,14 +66,7 @@ class Zerka2CtlModes : public ::testing::Test {
               IntervalWait* wait = nullptr) {
     std::vector<std::string> args{"--port", std::to_string(port ? port : sim.RemotePort())};
     args.insert(args.end(), command.begin(), command.end());
-    std::ostringstream out, err;
-    Outcome outcome;
-    const auto start = std::chrono::steady_clock::now();
-    outcome.exitStatus = wait ? RunZerka2Ctl(args, out, err, *wait) : RunZerka2Ctl(args, out, err);
-    outcome.took = std::chrono::duration_cast<milliseconds>(std::chrono::steady_clock::now() - start);
-    outcome.out = out.str();
-    outcome.err = err.str();
-    return outcome;
+    return RunCaptured(args, wait);
   }
 
   std::string At(std::uint16_t port = 0) const {

@@ -12,6 +12,7 @@
 #include "base/Latin1.h"
 #include "base/ProjectVersion.h"
 #include "sim/SimServer.h"
+#include "tests/tools/CtlRun.h"
 #include "tools/HostLookup.h"
 #include "tools/MonitoringCheck.h"
 #include "tools/ThresholdRange.h"
@@ -21,21 +22,6 @@ namespace zerka {
 namespace {
 
 using namespace std::chrono_literals;
-
-struct Outcome {
-  int exitStatus = -1;
-  std::string out;
-  std::string err;
-};
-
-Outcome RunArgs(const std::vector<std::string>& args) {
-  std::ostringstream out, err;
-  Outcome outcome;
-  outcome.exitStatus = RunZerka2Ctl(args, out, err);
-  outcome.out = out.str();
-  outcome.err = err.str();
-  return outcome;
-}
 
 class Zerka2CtlPlugin : public ::testing::Test {
  protected:
@@ -57,7 +43,7 @@ class Zerka2CtlPlugin : public ::testing::Test {
 
   Outcome Run(std::vector<std::string> command) {
     command.insert(command.begin(), {"-p", Port()});
-    return RunArgs(command);
+    return RunCaptured(command);
   }
 
   sim::SimServer sim;
@@ -127,13 +113,13 @@ TEST_F(Zerka2CtlPlugin, RangesSetTheStateAndTheWarningAndCriticalLinesOfTheGraph
 
 TEST_F(Zerka2CtlPlugin, PluginOptionsAndTodaysLongOptionsGoBeforeOrAfterTheCommand) {
   const Outcome reference = Run({"check"});
-  EXPECT_EQ(RunArgs({"--warning-hangup", "60", "check", "-H", "127.0.0.1", "-p" + Port(), "-t3"}).exitStatus,
+  EXPECT_EQ(RunCaptured({"--warning-hangup", "60", "check", "-H", "127.0.0.1", "-p" + Port(), "-t3"}).exitStatus,
             CheckOk);
-  EXPECT_EQ(RunArgs({"check", "--hostname=localhost", "--port", Port(), "--timeout=3"}).out, reference.out);
-  EXPECT_EQ(RunArgs({"--host", "127.0.0.1", "--port", Port(), "status"}).exitStatus, 0);
-  EXPECT_EQ(RunArgs({"--json", "check"}).exitStatus, CheckUnknown);  // an option of another command
-  EXPECT_EQ(RunArgs({"-V"}).out, "zerka2ctl " ZERKA_VERSION "\n");
-  EXPECT_EQ(RunArgs({"check", "-h"}).out.rfind("Aufruf: zerka2ctl", 0), 0u);
+  EXPECT_EQ(RunCaptured({"check", "--hostname=localhost", "--port", Port(), "--timeout=3"}).out, reference.out);
+  EXPECT_EQ(RunCaptured({"--host", "127.0.0.1", "--port", Port(), "status"}).exitStatus, 0);
+  EXPECT_EQ(RunCaptured({"--json", "check"}).exitStatus, CheckUnknown);  // an option of another command
+  EXPECT_EQ(RunCaptured({"-V"}).out, "zerka2ctl " ZERKA_VERSION "\n");
+  EXPECT_EQ(RunCaptured({"check", "-h"}).out.rfind("Aufruf: zerka2ctl", 0), 0u);
 }
 
 TEST_F(Zerka2CtlPlugin, AnAnswerOfAnUnknownTypeIsCritical) {

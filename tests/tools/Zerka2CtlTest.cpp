@@ -7,6 +7,7 @@
 
 #include "base/Latin1.h"
 #include "sim/SimServer.h"
+#include "tests/tools/CtlRun.h"
 #include "tools/Zerka2Ctl.h"
 
 #ifdef _WIN32
@@ -19,12 +20,6 @@ namespace zerka {
 namespace {
 
 using namespace std::chrono_literals;
-
-struct Outcome {
-  int exitStatus = -1;
-  std::string out;
-  std::string err;
-};
 
 // What a pipe or a file receives for a system text, on every system.
 std::string Console(const std::string& latin1) { return Latin1ToUtf8(latin1); }
@@ -58,14 +53,7 @@ class Zerka2Ctl : public ::testing::Test {
     return args;
   }
 
-  Outcome Run(const std::vector<std::string>& command) {
-    std::ostringstream out, err;
-    Outcome outcome;
-    outcome.exitStatus = RunZerka2Ctl(Args(command), out, err);
-    outcome.out = out.str();
-    outcome.err = err.str();
-    return outcome;
-  }
+  Outcome Run(const std::vector<std::string>& command) { return RunCaptured(Args(command)); }
 
   // How reports name the server.
   std::string At() const { return "127.0.0.1:" + std::to_string(sim.RemotePort()) + ": "; }
