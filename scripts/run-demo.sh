@@ -8,20 +8,26 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-bash scripts/install-deps.sh
-cmake --preset linux > /dev/null
+echo "Setting up: the packages the demo needs, then the build (a first run on 2 cores takes a few minutes)."
+bash scripts/install-deps.sh demo
+# The programs without the tests: the demo needs no test framework.
+build_log=$(mktemp)
+cmake --preset linux-release > "$build_log" 2>&1 || { cat "$build_log"; exit 1; }
 
 port=${ZERKA_PORT:-4295}
 admin_port=$(( port == 2506 ? 2507 : 2506 ))
-sim=build/linux/sim/zerka-sim
-ctl=build/linux/tools/zerka2ctl
-program=build/linux/monitor/zerka2remote
+sim=build/linux-release/sim/zerka-sim
+ctl=build/linux-release/tools/zerka2ctl
+program=build/linux-release/monitor/zerka2remote
 
 desktop=0
 if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then desktop=1; fi
 targets=(zerka-sim zerka2ctl)
 if [ "$desktop" = 1 ]; then targets+=(zerka2remote); fi
-cmake --build --preset linux -j 2 --target "${targets[@]}" > /dev/null
+echo "Building ${targets[*]} ..."
+cmake --build --preset linux-release -j 2 --target "${targets[@]}" > "$build_log" 2>&1 \
+  || { tail -n 40 "$build_log"; echo "The build failed (above); scripts/install-deps.sh demo installs what it needs." >&2; exit 1; }
+rm -f "$build_log"
 
 demo_config=$(mktemp -d)
 "$sim" --port "$port" --admin-port "$admin_port" &

@@ -2,14 +2,12 @@
 # Builds every preset and runs every test: natively, with ASan/UBSan, and the Windows builds
 # under Wine. Ends with one line "N passed, M failed, K skipped" over all suites.
 #
-# What this machine cannot run (32-bit programs, network namespaces, a display, a tray host)
-# is found out here, not assumed: each thing not run gets one "SKIP: ..." line with its
-# reason just above the summary and counts as skipped, never as passed and never as failed.
+# What this machine cannot run (32-bit programs, network namespaces, a display, a tray host,
+# a package the set-up could not install) is found out here, not assumed: each thing not run
+# gets one "SKIP: ..." line with its reason just above the summary and counts as skipped,
+# never as passed and never as failed. Above them, the seconds each stage took.
 set -uo pipefail
 cd "$(dirname "$0")/.."
-
-bash scripts/install-deps.sh || exit 1
-source scripts/wine-env.sh
 
 jobs=$(( $(nproc) < 2 ? 1 : 2 ))
 failed=0
@@ -19,16 +17,36 @@ skipped_total=0
 log_dir=$(mktemp -d)
 skip_lines="$log_dir/skipped"
 : > "$skip_lines"
+stage_times="$log_dir/stage-times"
+: > "$stage_times"
+stage_name=""
+stage_start=$SECONDS
 
-step() { printf '\n== %s\n' "$*"; }
+stage_close() {
+  [ -n "$stage_name" ] && printf '%6d s  %s\n' $(( SECONDS - stage_start )) "$stage_name" >> "$stage_times"
+  stage_name=""
+}
+step() {
+  stage_close
+  stage_name=$*
+  stage_start=$SECONDS
+  printf '\n== %s\n' "$*"
+}
 not_run() {  # not_run WHAT REASON
   printf 'SKIP: %s (%s)\n' "$1" "$2" >> "$skip_lines"
   skipped_total=$(( skipped_total + 1 ))
 }
 
+step "set-up: packages"
+bash scripts/install-deps.sh || exit 1
+source scripts/wine-env.sh
+source scripts/package-groups.sh
+
 step "what this machine can run"
 display=yes
-if ! timeout 60 xvfb-run -a -s "-screen 0 640x480x24" true > "$log_dir/xvfb.log" 2>&1; then
+if missing=$(groups_missing display) && [ -n "$missing" ]; then
+  display="no virtual display: $missing"
+elif ! timeout 60 xvfb-run -a -s "-screen 0 640x480x24" true > "$log_dir/xvfb.log" 2>&1; then
   display="no virtual display: Xvfb does not start here ($(tail -n 1 "$log_dir/xvfb.log"))"
 fi
 tray_host=yes
@@ -39,11 +57,19 @@ elif ! timeout 60 bash scripts/with-tray.sh bash -c '[ -n "${ZERKA_TRAY_HOST:-}"
 fi
 export WINEPREFIX="$log_dir/wineprefix"
 wine64=yes
-if ! timeout 300 bash -c 'source scripts/wine-env.sh && wine_boot'; then
+if missing=$(groups_missing wine) && [ -n "$missing" ]; then
+  wine64="no Wine: $missing"
+  ZERKA_WINE32=$wine64
+  export ZERKA_WINE32
+elif ! timeout 300 bash -c 'source scripts/wine-env.sh && wine_boot'; then
   wine64="Wine cannot make a prefix with its 64-bit loader"
   ZERKA_WINE32="no Wine prefix"
   export ZERKA_WINE32
 else
+  if missing=$(groups_missing wine32) && [ -n "$missing" ]; then
+    ZERKA_WINE32="no 32-bit Wine: $missing"
+    export ZERKA_WINE32
+  fi
   wine32_check
   wine_end
 fi
@@ -65,10 +91,22 @@ for preset in linux linux-asan win64 win32; do
   step "build $preset"
   cmake --preset "$preset" > "$log_dir/configure-$preset.log" 2>&1 \
     || { cat "$log_dir/configure-$preset.log"; exit 1; }
-  cmake --build --preset "$preset" -j "$jobs" || exit 1
+  targets=()
+  if [ "$preset" = win32 ] && [ "$ZERKA_WINE32" != yes ]; then
+    # Its tests cannot run here: build what ships, so the 32-bit build still has to compile.
+    targets=(--target zerka2remote zerka2ctl zerka-sim)
+    not_run "the win32 test programs (built only where they can run)" "$ZERKA_WINE32"
+  fi
+  cmake --build --preset "$preset" -j "$jobs" "${targets[@]}" || exit 1
 done
-step "build the Windows installer"
-cmake --build --preset win64 --target installer || exit 1
+if missing=$(groups_missing installer) && [ -n "$missing" ]; then
+  installer="no installer: $missing"
+  not_run "the Windows installer" "$installer"
+else
+  installer=yes
+  step "build the Windows installer"
+  cmake --build --preset win64 --target installer || exit 1
+fi
 
 # ctest's summary counts a skipped test among those that did not fail; each one is listed
 # under "The following tests did not run", and its reason is in the test log.
@@ -125,8 +163,23 @@ run_checks() {
   fi
 }
 
+# run_checks_needing "GROUP..." NAME COMMAND...: run_checks NAME COMMAND..., or one SKIP line
+# for NAME naming the packages of those groups that are not installed.
+run_checks_needing() {
+  local groups=$1 name=$2 missing
+  shift
+  if missing=$(groups_missing $groups) && [ -n "$missing" ]; then
+    not_run "$name" "$missing"
+  else
+    run_checks "$@"
+  fi
+}
+
+step "the set-up script on a bad mirror day, and the main job's packages"
+run_checks setup-check timeout 120 bash tests/setup/install-deps-check.sh
+
 step "zerka2ctl check in a Nagios 4 core and against real name services"
-run_checks nagios-check timeout 180 bash tests/tools/nagios-check.sh build/linux
+run_checks_needing nagios nagios-check timeout 180 bash tests/tools/nagios-check.sh build/linux
 run_checks name-service-check timeout 60 bash tests/tools/name-service-check.sh build/linux
 
 step "Windows tests under Wine"
@@ -170,23 +223,33 @@ for run in wine-gui-run wine-dpi-run wine-installer-run; do
     not_run "$run.sh" "$wine64"
   elif [ "$tray_host" != yes ]; then
     not_run "$run.sh" "$tray_host"
+  elif [ "$run" = wine-installer-run ] && [ "$installer" != yes ]; then
+    not_run "$run.sh" "$installer"
   else
     run_checks "$run" env ZERKA_SCREENSHOT_DIR="$log_dir/screenshots" \
       timeout 600 bash "scripts/$run.sh"
   fi
 done
 
-step "real desktop hosts"
 # The Linux program in real tray hosts and with a real notification server, each check script
 # on its own private bus and display: xfce4-panel and lxqt-panel driven by mouse and keyboard,
 # libdbusmenu-glib, xfce4-notifyd, and a sway session with waybar (which needs no X display).
-for host in xfce-panel lxqt-panel dbusmenu-client notifyd wayland; do
+host_checks=(
+  "xfce-panel|display session-bus xfce"
+  "lxqt-panel|display session-bus lxqt"
+  "dbusmenu-client|display session-bus xfce"
+  "notifyd|display session-bus xfce"
+  "wayland|session-bus wayland"
+)
+for entry in "${host_checks[@]}"; do
+  host=${entry%%|*}
+  step "real desktop host: $host"
   if [ "$host" != wayland ] && [ "$display" != yes ]; then
     not_run "tests/platform_qt/hosts/$host-check.sh" "$display"
     continue
   fi
-  run_checks "hosts-$host" env ZERKA_SCREENSHOT_DIR="$log_dir/screenshots" \
-    timeout 120 bash "tests/platform_qt/hosts/$host-check.sh"
+  run_checks_needing "${entry#*|}" "hosts-$host" \
+    env ZERKA_SCREENSHOT_DIR="$log_dir/screenshots" timeout 120 bash "tests/platform_qt/hosts/$host-check.sh"
 done
 
 step "the .deb, checked as packagers and software centres check it"
@@ -197,12 +260,23 @@ run_checks check-package bash scripts/check-package.sh linux
 # The release packaging signed with a throwaway certificate: the signatures of every shipped
 # program, the uninstaller and the installer, the zip's licence and the winget manifest.
 step "Windows release package: signatures and winget manifest"
-run_checks windows-package-check timeout 600 bash scripts/windows-package-check.sh
+if [ "$installer" != yes ]; then
+  not_run "scripts/windows-package-check.sh" "$installer"
+else
+  run_checks_needing windows-package windows-package-check \
+    timeout 600 bash scripts/windows-package-check.sh
+fi
 
 step "fuzz smoke"
 # Each fuzz target counts as one test; a failed build of the fuzzers counts as one failure.
-FUZZ_SECONDS=${FUZZ_SECONDS:-6} bash scripts/fuzz.sh 2>&1 | tee "$log_dir/fuzz.log"
-fuzz_status=${PIPESTATUS[0]}
+if missing=$(groups_missing fuzz) && [ -n "$missing" ]; then
+  not_run "scripts/fuzz.sh" "$missing"
+  : > "$log_dir/fuzz.log"
+  fuzz_status=0
+else
+  FUZZ_SECONDS=${FUZZ_SECONDS:-6} bash scripts/fuzz.sh 2>&1 | tee "$log_dir/fuzz.log"
+  fuzz_status=${PIPESTATUS[0]}
+fi
 p=$(grep -c '^fuzz .*: OK' "$log_dir/fuzz.log")
 f=$(grep -c '^fuzz .*: FAILED' "$log_dir/fuzz.log")
 passed_total=$(( passed_total + p ))
@@ -212,6 +286,10 @@ if [ "$fuzz_status" -ne 0 ]; then
   [ "$f" -gt 0 ] || failed_total=$(( failed_total + 1 ))
 fi
 
+stage_close
+echo
+echo "Seconds per stage ($(( SECONDS / 60 )) min in all):"
+cat "$stage_times"
 echo
 cat "$skip_lines"
 echo "${passed_total} passed, ${failed_total} failed, ${skipped_total} skipped"

@@ -34,7 +34,7 @@ check() {  # check NAME COMMAND...: passes when the command succeeds
 # Ends the script here; the checks not reported yet are skipped for REASON.
 give_up() { skip_reason=$1; exit 0; }
 require() {  # require COMMAND PACKAGE
-  command -v "$1" > /dev/null || give_up "$1 is missing (package $2)"
+  command -v "$1" > /dev/null || give_up "$1 is missing ($(package_note "$2"))"
 }
 
 finish() {
@@ -52,6 +52,7 @@ trap finish EXIT
 trap 'failed=1; skip_reason="stopped by a signal (time-out?)"; exit' INT TERM
 
 source "$(dirname "${BASH_SOURCE[0]}")/../../../scripts/until-true.sh"
+source "$(dirname "${BASH_SOURCE[0]}")/../../../scripts/package-groups.sh"
 running() { kill -0 "$1" 2> /dev/null; }
 gone() { ! running "$1"; }
 wait_gone() { until_true "$1" gone "$2"; }
