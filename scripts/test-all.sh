@@ -21,15 +21,25 @@ stage_times="$log_dir/stage-times"
 : > "$stage_times"
 stage_name=""
 stage_start=$SECONDS
+stage_cpu_start=0
 
+# The processor seconds of all finished child processes, so a stage's own work shows apart
+# from the wall time even on a busy machine.
+children_cpu() {
+  times | awk 'NR == 2 { split($1, u, /[ms]/); split($2, s, /[ms]/); printf "%d", u[1] * 60 + u[2] + s[1] * 60 + s[2] }'
+}
 stage_close() {
-  [ -n "$stage_name" ] && printf '%6d s  %s\n' $(( SECONDS - stage_start )) "$stage_name" >> "$stage_times"
+  local cpu
+  cpu=$(children_cpu)
+  [ -n "$stage_name" ] && printf '%6d s %6d s cpu  %s\n' $(( SECONDS - stage_start )) \
+    $(( cpu - stage_cpu_start )) "$stage_name" >> "$stage_times"
   stage_name=""
 }
 step() {
   stage_close
   stage_name=$*
   stage_start=$SECONDS
+  stage_cpu_start=$(children_cpu)
   printf '\n== %s\n' "$*"
 }
 not_run() {  # not_run WHAT REASON
