@@ -17,7 +17,8 @@ RestartOutcome RequestRestart(TZerka2Remote& remote, const ServerAddress& server
   http.Request.Password = password;
   http.Host = remote.Host();
   http.Port = remote.GetAdminPort();
-  // A time-out once connected means a silent interface, not one that cannot be reached.
+  // A time-out once connected means an answer that did not come, not an interface that
+  // cannot be reached.
   bool connected = false;
   http.OnConnected = [&connected](TComponent*) { connected = true; };
   const std::string site = "Verwaltungsoberfläche auf Port "_l1 + std::to_string(http.Port) + ": ";
@@ -29,10 +30,11 @@ RestartOutcome RequestRestart(TZerka2Remote& remote, const ServerAddress& server
     outcome.Kind = RestartOutcome::Refused;
     outcome.Why = server.At(site + "Neustart abgelehnt, HTTP-Status " + e.Message());
   } catch (const ENetConnClosedGracefully&) {
-    outcome.Why = server.At(site + "Die Verbindung wurde vor der Antwort geschlossen.");
+    outcome.Why = server.At(site + "Die Verbindung wurde vor dem Ende der Antwort geschlossen.");
   } catch (const ENetSocketError& e) {
     outcome.Why = server.At(site + (connected && e.SocketErrorCode == WsaTimedOut
-                                        ? "Keine Antwort auf den Neustart (Socket-Fehler # 10060)."
+                                        ? "Die Antwort auf den Neustart kam nicht rechtzeitig "
+                                          "(Socket-Fehler # 10060)."
                                         : e.Message()));
   } catch (const Exception& e) {
     outcome.Why = server.At(site + e.Message());

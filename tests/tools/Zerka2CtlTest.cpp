@@ -238,7 +238,7 @@ TEST_F(Zerka2Ctl, ARestartWithoutAnAnswerIsAFailureThatSaysSo) {
   EXPECT_EQ(outcome.Kind, RestartOutcome::Failed);
   EXPECT_EQ(outcome.Why, Console(At() + "Verwaltungsoberfläche auf Port "_l1 +
                                  std::to_string(sim.AdminPort()) +
-                                 ": Keine Antwort auf den Neustart (Socket-Fehler # 10060)."));
+                                 ": Die Antwort auf den Neustart kam nicht rechtzeitig (Socket-Fehler # 10060)."));
 
   sim.Stop();  // no admin port: the request goes to 2506, where nobody listens
   const Outcome refused = Run({"restart"});
