@@ -11,6 +11,7 @@
 #include "sim/SimServer.h"
 #include "sim/SimSocket.h"
 #include "tests/tools/CtlRun.h"
+#include "tools/ConsoleText.h"
 #include "tools/MonitoringCheck.h"
 #include "tools/StatusJson.h"
 #include "tools/Zerka2Ctl.h"
@@ -115,6 +116,13 @@ TEST_F(Zerka2CtlModes, StatusJsonIsTheOneDocumentInTheMergedStreams) {
 TEST(StatusJson, EscapesEveryControlCharacterQuoteAndBackslash) {
   EXPECT_EQ(JsonString("a\"b\\c\r\n\t\b\f\x01\x1F\x7F\x85 \xE4\xFF"),
             "\"a\\\"b\\\\c\\r\\n\\t\\b\\f\\u0001\\u001f\\u007f\\u0085 \xC3\xA4\xC3\xBF\"");
+}
+
+// Reports in UTF-8 (they name the host as typed): C1 in its UTF-8 form is escaped too, and a
+// byte that starts no character is replaced, never passed on.
+TEST(StatusJson, ReportsInUtf8KeepTheirCharactersAndLoseTheirControls) {
+  EXPECT_EQ(JsonUtf8String("\xC2\x9B" "2J\xFF\xE2\x82\xAC\xCE\xB5"), "\"\\u009b2J\\ufffd\xE2\x82\xAC\xCE\xB5\"");
+  EXPECT_EQ(ConsoleUtf8("\xC2\x9B" "2J\xFF\xE2\x82\xAC\r\n\xCE"), "?2J?\xE2\x82\xAC\n?");
 }
 
 TEST_F(Zerka2CtlModes, CheckGivesEachLineStateItsLineAndExitStatus) {
