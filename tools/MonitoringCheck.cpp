@@ -24,7 +24,7 @@ constexpr std::int32_t StartReserveMs = 300;
 // What the stream exchange keeps when the name service took nearly all of its share.
 constexpr std::int32_t LeastStreamMs = 50;
 
-// The plugin line is one line, and "|" starts its performance data; so are the lines after it.
+// The plugin line is one line, and "|" starts performance data, on the lines after it too.
 std::string OneLine(const std::string& utf8) {
   std::string line;
   for (std::size_t i = 0; i < utf8.size();) {
