@@ -24,7 +24,9 @@ const std::vector<OptionRule>& Options() {
       {"--warning", 'w', true, {"check"}},
       {"--critical", 'c', true, {"check"}},
       {"--warning-hangup", 0, true, {"check"}},
+      {"--critical-hangup", 0, true, {"check"}},
       {"--critical-failed", 0, false, {"check"}},
+      {"--verbose", 'v', false, {"check"}},
       {"--json", 0, false, {"status", "watch"}},
       {"--interval", 0, true, {"watch"}},
       {"--timestamps", 0, false, {"watch"}},
@@ -53,16 +55,42 @@ std::optional<long long> ParseNumber(const std::string& text, long long min, lon
   return value;
 }
 
+// A threshold as it was set: by a range, or by a number of seconds for the hang-up options.
+struct ThresholdSource {
+  std::string Option;
+  std::string Given;  // Latin-1
+  bool Seconds = false;
+};
+
+// Which form set each threshold, so that two forms that disagree are caught.
+struct ThresholdSources {
+  std::optional<ThresholdSource> Warning;
+  std::optional<ThresholdSource> Critical;
+};
+
+// Sets the threshold; why not, when another form set it to something else before.
+std::optional<std::string> SetThreshold(std::optional<ThresholdRange>& threshold,
+                                        std::optional<ThresholdSource>& source,
+                                        const ThresholdSource& now, ThresholdRange range) {
+  if (source && source->Seconds != now.Seconds && threshold->Text != range.Text) {
+    return now.Option + " " + now.Given + " widerspricht " + source->Option + " " +
+           source->Given + " (beide setzen dieselbe Schwelle)";
+  }
+  threshold = std::move(range);
+  source = now;
+  return std::nullopt;
+}
+
 // Why the value does not fit the option, or nothing when it was taken.
-std::optional<std::string> TakeValue(CommandLine& line, const std::string& option,
-                                     const std::string& value) {
+std::optional<std::string> TakeValue(CommandLine& line, ThresholdSources& sources,
+                                     const std::string& option, const std::string& value) {
   constexpr long long MaxInt32 = 2147483647;
   const std::string text = ArgumentText(value);
   if (option == "--hostname" || option == "--host") {
-    line.Host = text;
+    line.Host = value;  // the resolver takes the name as typed
   } else if (option == "--port") {
-    const auto port = ParseNumber(value, 0, 65535);
-    if (!port) return "ungültiger Port: "_l1 + text;
+    const auto port = ParseNumber(value, 1, 65535);
+    if (!port) return "ungültiger Port (1 bis 65535): "_l1 + text;
     line.Port = static_cast<int>(*port);
   } else if (option == "--user") {
     line.User = text;
@@ -72,14 +100,20 @@ std::optional<std::string> TakeValue(CommandLine& line, const std::string& optio
     const auto interval = ParseNumber(value, MinWatchInterval.count(), MaxInt32);
     if (!interval) return "ungültiges Intervall (Millisekunden, mindestens 50): "_l1 + text;
     line.Watching.Interval = std::chrono::milliseconds(*interval);
-  } else if (option == "--warning-hangup") {
+  } else if (option == "--warning-hangup" || option == "--critical-hangup") {
     const auto seconds = ParseNumber(value, 0, MaxInt32);
-    if (!seconds) return "ungültige Sekundenzahl für --warning-hangup: "_l1 + text;
-    line.Checking.Warning = ParseThresholdRange(std::to_string(*seconds) + ":");
+    if (!seconds) return "ungültige Sekundenzahl für "_l1 + option + ": " + text;
+    const bool warning = option == "--warning-hangup";
+    return SetThreshold(warning ? line.Checking.Warning : line.Checking.Critical,
+                        warning ? sources.Warning : sources.Critical, {option, text, true},
+                        *ParseThresholdRange(std::to_string(*seconds) + ":"));
   } else if (option == "--warning" || option == "--critical") {
     auto range = ParseThresholdRange(text);
     if (!range) return "ungültiger Bereich für "_l1 + option + ": " + text;
-    (option == "--warning" ? line.Checking.Warning : line.Checking.Critical) = std::move(range);
+    const bool warning = option == "--warning";
+    return SetThreshold(warning ? line.Checking.Warning : line.Checking.Critical,
+                        warning ? sources.Warning : sources.Critical, {option, text, false},
+                        std::move(*range));
   } else {
     // Seconds that still fit the transport's millisecond time-outs.
     const auto seconds = ParseNumber(value, MinCheckTimeoutSeconds, 2000000);
@@ -95,6 +129,8 @@ void TakeFlag(CommandLine& line, const std::string& option) {
     line.Watching.Json = true;
   } else if (option == "--timestamps") {
     line.Watching.Timestamps = true;
+  } else if (option == "--verbose") {
+    ++line.Checking.Verbosity;
   } else {
     line.Checking.CriticalFailed = true;
   }
@@ -104,6 +140,7 @@ void TakeFlag(CommandLine& line, const std::string& option) {
 struct Named {
   const OptionRule* Rule = nullptr;
   std::optional<std::string> Value;
+  std::size_t Times = 1;
 };
 
 Named Name(const std::string& arg) {
@@ -114,6 +151,10 @@ Named Name(const std::string& arg) {
     if (rule.Short && arg.size() >= 2 && arg[0] == '-' && arg[1] == rule.Short) {
       if (arg.size() == 2) return {&rule, std::nullopt};
       if (rule.TakesValue) return {&rule, arg.substr(2)};
+      // -vv, -vvv: a flag repeated in one argument.
+      if (arg.find_first_not_of(rule.Short, 1) == std::string::npos) {
+        return {&rule, std::nullopt, arg.size() - 1};
+      }
     }
   }
   return {};
@@ -131,6 +172,7 @@ bool Fits(const OptionRule& rule, const std::string& command) {
 
 ParsedCommandLine ParseCommandLine(const std::vector<std::string>& args) {
   CommandLine line;
+  ThresholdSources sources;
   std::vector<const OptionRule*> given;
   for (std::size_t i = 0; i < args.size(); ++i) {
     const std::string& arg = args[i];
@@ -147,7 +189,7 @@ ParsedCommandLine ParseCommandLine(const std::vector<std::string>& args) {
     if (option == "--version") return {Immediate::Version};
     given.push_back(named.Rule);
     if (!named.Rule->TakesValue) {
-      TakeFlag(line, option);
+      for (std::size_t n = 0; n < named.Times; ++n) TakeFlag(line, option);
       continue;
     }
     std::string value;
@@ -158,7 +200,7 @@ ParsedCommandLine ParseCommandLine(const std::vector<std::string>& args) {
     } else {
       return {"zu " + option + " fehlt der Wert"};
     }
-    if (const auto why = TakeValue(line, option, value)) return {*why};
+    if (const auto why = TakeValue(line, sources, option, value)) return {*why};
   }
   if (line.Command.empty()) return {std::string("kein Befehl angegeben")};
   for (const OptionRule* rule : given) {

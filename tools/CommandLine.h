@@ -15,7 +15,7 @@ namespace zerka {
 constexpr const char* DefaultHost = "127.0.0.1";
 
 struct CommandLine {
-  std::string Host = DefaultHost;
+  std::string Host = DefaultHost;  // as typed, for the resolver
   int Port = TZerka2Remote::DefaultPort;
   std::string Command;
   std::string User;

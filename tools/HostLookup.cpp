@@ -1,5 +1,6 @@
 #include "tools/HostLookup.h"
 
+#include <cctype>
 #include <condition_variable>
 #include <exception>
 #include <memory>
@@ -11,6 +12,7 @@
 #include "net/NetExceptions.h"
 #include "net/NetSocketLayer.h"
 #include "net/NetStack.h"
+#include "tools/ConsoleText.h"
 
 namespace zerka {
 namespace {
@@ -35,8 +37,14 @@ HostLookupResult Failed(const ServerAddress& server, LookupFailure failure,
                         const std::string& why) {
   HostLookupResult result;
   result.Failure = failure;
-  result.FailureText = server.At(why);
+  result.FailureText = server.AtUtf8(why);
   return result;
+}
+
+// Latin-1 literal + host as typed + Latin-1 literal, in UTF-8.
+std::string Naming(const std::string& before, const ServerAddress& server,
+                   const std::string& after) {
+  return Latin1ToUtf8(before) + server.ShownHost() + Latin1ToUtf8(after);
 }
 
 HostLookupResult FromAnswer(ServerAddress server, const ResolverAnswer& answer) {
@@ -48,22 +56,45 @@ HostLookupResult FromAnswer(ServerAddress server, const ResolverAnswer& answer) 
     case WsaHostNotFound:
     case WsaNoData:
       return Failed(server, LookupFailure::NotFound,
-                    "Der Host " + server.Host + " ist unbekannt (keine IPv4-Adresse zu diesem Namen).");
+                    Naming("Der Host ", server, " ist unbekannt (keine IPv4-Adresse zu diesem Namen)."));
     case WsaTryAgain:
       return Failed(server, LookupFailure::Other,
-                    "Der Name " + server.Host +
-                        " kann zurzeit nicht aufgelöst werden (der Namensdienst antwortet nicht)."_l1);
+                    Naming("Der Name ", server,
+                           " kann zurzeit nicht aufgelöst werden (der Namensdienst antwortet nicht)."_l1));
     default:
       return Failed(server, LookupFailure::Other,
-                    "Der Name " + server.Host + " kann nicht aufgelöst werden: "_l1 +
-                        SocketErrorText(answer.ErrorCode));
+                    Naming("Der Name ", server, " kann nicht aufgelöst werden: "_l1 +
+                                                    SocketErrorText(answer.ErrorCode)));
   }
+}
+
+// Host names never hold a colon; IPv6 addresses hold at least two, perhaps in brackets and
+// with a zone.
+bool IsIPv6Literal(const std::string& host) {
+  std::string address = host;
+  if (address.size() >= 2 && address.front() == '[' && address.back() == ']') {
+    address = address.substr(1, address.size() - 2);
+  }
+  address = address.substr(0, address.find('%'));
+  int colons = 0;
+  for (const char c : address) {
+    if (c == ':') {
+      ++colons;
+    } else if (!std::isxdigit(static_cast<unsigned char>(c)) && c != '.') {
+      return false;
+    }
+  }
+  return colons >= 2;
 }
 
 }  // namespace
 
-std::string ServerAddress::At(const std::string& text) const {
-  return Host + ":" + std::to_string(Port) + ": " + text;
+std::string ServerAddress::ShownHost() const { return ArgumentUtf8(Host); }
+
+std::string ServerAddress::At(const std::string& latin1) const { return AtUtf8(Latin1ToUtf8(latin1)); }
+
+std::string ServerAddress::AtUtf8(const std::string& utf8) const {
+  return ShownHost() + ":" + std::to_string(Port) + ": " + utf8;
 }
 
 HostResolver PlatformResolver() {
@@ -96,6 +127,12 @@ HostLookupResult LookUpHost(const std::string& host, int port, std::chrono::mill
   if (host.empty()) {
     return Failed(server, LookupFailure::NotFound, "Kein Host angegeben.");
   }
+  if (IsIPv6Literal(host)) {
+    return Failed(server, LookupFailure::Unsupported,
+                  Naming("Die IPv6-Adresse ", server,
+                         " wird nicht unterstützt; der Server ist nur über IPv4 erreichbar "
+                         "(einen Namen oder eine IPv4-Adresse angeben)."_l1));
+  }
 
   const auto pending = std::make_shared<PendingLookup>();
   try {
@@ -111,8 +148,8 @@ HostLookupResult LookUpHost(const std::string& host, int port, std::chrono::mill
   std::unique_lock<std::mutex> lock(pending->Lock);
   if (!pending->Done.wait_for(lock, bound, [&] { return pending->Answer.has_value(); })) {
     return Failed(server, LookupFailure::TimedOut,
-                  "Der Namensdienst hat den Namen " + host + " nicht innerhalb von " +
-                      Seconds(bound) + " s aufgelöst."_l1);
+                  Naming("Der Namensdienst hat den Namen ", server,
+                         " nicht innerhalb von " + Seconds(bound) + " s aufgelöst."_l1));
   }
   return FromAnswer(server, *pending->Answer);
 }

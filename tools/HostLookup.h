@@ -11,20 +11,25 @@ namespace zerka {
 
 // The server as the user named it and as the clients reach it.
 struct ServerAddress {
-  std::string Host;     // as given (Latin-1)
+  std::string Host;     // as typed: the bytes the resolver gets
   std::string Address;  // dotted quad
   int Port = 0;
 
-  // "host:port: text": every report says which server it is about.
-  std::string At(const std::string& text) const;
+  // The host as typed, in UTF-8.
+  std::string ShownHost() const;
+  // "host:port: text", in UTF-8: every report says which server it is about. At takes one of
+  // the system's Latin-1 texts, AtUtf8 one of zerka2ctl's own in UTF-8.
+  std::string At(const std::string& latin1) const;
+  std::string AtUtf8(const std::string& utf8) const;
 };
 
-enum class LookupFailure { None, NotFound, TimedOut, Other };
+// Unsupported: an IPv6 address, which the server's protocol cannot carry.
+enum class LookupFailure { None, NotFound, Unsupported, TimedOut, Other };
 
 struct HostLookupResult {
   std::optional<ServerAddress> Server;
   LookupFailure Failure = LookupFailure::None;
-  std::string FailureText;  // German, Latin-1, naming host and port
+  std::string FailureText;  // German, UTF-8, naming host and port
 };
 
 // Blocking resolution of a name to a dotted quad; the Windows Sockets number of the failure

@@ -1,11 +1,13 @@
 #include "tools/MonitoringCheck.h"
 
+#include <algorithm>
 #include <chrono>
 
 #include "base/Latin1.h"
 #include "net/NetTCPClient.h"
 #include "remote/LineStatusText.h"
 #include "tools/ConsoleText.h"
+#include "tools/Utf8.h"
 
 namespace zerka {
 namespace {
@@ -22,19 +24,35 @@ constexpr std::int32_t StartReserveMs = 300;
 // What the stream exchange keeps when the name service took nearly all of its share.
 constexpr std::int32_t LeastStreamMs = 50;
 
-// The plugin line is one line, and "|" starts its performance data.
-std::string OneLine(const std::string& text) {
+// The plugin line is one line, and "|" starts performance data, on the lines after it too.
+std::string OneLine(const std::string& utf8) {
   std::string line;
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    const auto byte = static_cast<unsigned char>(text[i]);
-    if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') continue;
-    if (byte < 0x20 || (byte >= 0x7F && byte < 0xA0)) {
-      line += ' ';
+  for (std::size_t i = 0; i < utf8.size();) {
+    const CodePoint c = DecodeUtf8At(utf8, i);
+    const bool crBeforeLf = c.Value == '\r' && i + 1 < utf8.size() && utf8[i + 1] == '\n';
+    if (!c.Valid) {
+      line += '?';
+    } else if (IsControl(c.Value)) {
+      if (!crBeforeLf) line += ' ';
     } else {
-      line += text[i] == '|' ? '/' : text[i];
+      line += c.Value == '|' ? std::string("/") : utf8.substr(i, c.Length);
     }
+    i += c.Length;
   }
   return line;
+}
+
+// Each line of a multi-line text on its own.
+void AddLines(std::vector<std::string>& lines, const std::string& utf8) {
+  std::size_t begin = 0;
+  for (;;) {
+    const auto end = utf8.find('\n', begin);
+    std::string line = utf8.substr(begin, end == std::string::npos ? end : end - begin);
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    lines.push_back(OneLine(line));
+    if (end == std::string::npos) return;
+    begin = end + 1;
+  }
 }
 
 // A duration for people: zero reads 0:00:00 here, not as in the window.
@@ -44,12 +62,16 @@ std::string Threshold(const std::optional<ThresholdRange>& range) {
   return range ? range->Text : std::string();
 }
 
-// label=value[unit];warn;crit;min as the plugin guidelines lay it out.
+// label=value[unit];warn;crit;min as the plugin guidelines lay it out. A line that is not
+// connected has no hang-up time: "U" leaves a gap in the graph, and no threshold is crossed.
 std::string PerformanceData(const ServerStatus& status, const CheckOptions& options) {
+  const std::string hangup = status.LineState == LineConnected
+                                 ? std::to_string(status.SecondsUntilHangup) + "s"
+                                 : std::string("U");
   return " | connections=" + std::to_string(status.Connections) + ";;;0" +
          " online=" + std::to_string(status.OnlineSeconds) + "s;;;0" +
-         " hangup=" + std::to_string(status.SecondsUntilHangup) + "s;" +
-         Threshold(options.Warning) + ";" + Threshold(options.Critical) + ";0";
+         " hangup=" + hangup + ";" + Threshold(options.Warning) + ";" +
+         Threshold(options.Critical) + ";0";
 }
 
 std::string Label(int exitStatus) {
@@ -61,8 +83,24 @@ std::string Label(int exitStatus) {
   }
 }
 
-CheckResult Result(int exitStatus, const std::string& text, const std::string& performance) {
-  return {exitStatus, Label(exitStatus) + OneLine(text) + performance};
+CheckResult Result(int exitStatus, const std::string& utf8, const std::string& performance) {
+  return {exitStatus, Label(exitStatus) + OneLine(utf8) + performance, {}};
+}
+
+// What -v adds: the status as the tray tip shows it, every report, the server's message whole.
+std::vector<std::string> Details(const PollResult& poll) {
+  std::vector<std::string> lines;
+  for (const std::string& error : poll.Errors) AddLines(lines, error);
+  if (poll.ServerMessage) {
+    lines.push_back("Meldung des Servers:");
+    AddLines(lines, *poll.ServerMessage);
+  }
+  if (poll.FaultyAnswer) AddLines(lines, *poll.FaultyAnswer);
+  if (poll.Status) {
+    const std::string tip = Latin1ToUtf8(TrayTip(*poll.Status));
+    AddLines(lines, poll.RecordCurrent() ? tip : tip.substr(0, tip.find('\r')));
+  }
+  return lines;
 }
 
 // Bounds the stream exchange so that it and the two datagram queries after it end within
@@ -75,9 +113,7 @@ void BoundPollForCheck(TZerka2Remote& remote, std::int32_t streamMs) {
   stream.SharedReadDeadline = stream.DeadlineAfter(streamMs);
 }
 
-}  // namespace
-
-CheckResult EvaluateCheck(const PollResult& poll, const CheckOptions& options) {
+CheckResult Verdict(const PollResult& poll, const CheckOptions& options) {
   // An answer nobody can read is a fault of the server (or of the port), whatever came after.
   if (poll.FaultyAnswer) {
     return Result(CheckCritical, "fehlerhafte Antwort, " + *poll.FaultyAnswer, "");
@@ -88,15 +124,15 @@ CheckResult EvaluateCheck(const PollResult& poll, const CheckOptions& options) {
   // cached before.
   const std::string performance = poll.ServerMessage ? "" : PerformanceData(status, options);
   if (status.LineState == TZerka2Remote::NoValidState) {
-    return Result(CheckCritical, "keine gültige Antwort auf die Abfrage des DFÜ-Status"_l1,
+    return Result(CheckCritical, "keine gültige Antwort auf die Abfrage des DFÜ-Status",
                   performance);
   }
   if (status.LockState == TZerka2Remote::NoValidState) {
-    return Result(CheckCritical, "keine gültige Antwort auf die Abfrage des Sperr-Status"_l1,
+    return Result(CheckCritical, "keine gültige Antwort auf die Abfrage des Sperr-Status",
                   performance);
   }
   if (status.LineState >= LineStateTexts.size()) {
-    return Result(CheckUnknown, "unbekannter DFÜ-Status "_l1 + std::to_string(status.LineState),
+    return Result(CheckUnknown, "unbekannter DFÜ-Status " + std::to_string(status.LineState),
                   performance);
   }
   if (status.LockState >= LockStateTexts.size()) {
@@ -123,6 +159,7 @@ CheckResult EvaluateCheck(const PollResult& poll, const CheckOptions& options) {
       exitStatus == CheckOk) {
     exitStatus = CheckWarning;
   }
+  text = Latin1ToUtf8(text);
   if (poll.ServerMessage) {
     if (exitStatus == CheckOk) exitStatus = CheckWarning;
     text += ", Meldung des Servers: " + *poll.ServerMessage;
@@ -130,9 +167,18 @@ CheckResult EvaluateCheck(const PollResult& poll, const CheckOptions& options) {
   return Result(exitStatus, text, performance);
 }
 
+}  // namespace
+
+CheckResult EvaluateCheck(const PollResult& poll, const CheckOptions& options) {
+  CheckResult result = Verdict(poll, options);
+  if (options.Verbosity > 0) result.Details = Details(poll);
+  return result;
+}
+
 CheckResult LookupFailureCheck(const HostLookupResult& lookup) {
-  return Result(lookup.Failure == LookupFailure::NotFound ? CheckUnknown : CheckCritical,
-                lookup.FailureText, "");
+  const bool configuration = lookup.Failure == LookupFailure::NotFound ||
+                             lookup.Failure == LookupFailure::Unsupported;
+  return Result(configuration ? CheckUnknown : CheckCritical, lookup.FailureText, "");
 }
 
 BoundedPoll PollWithin(const std::string& host, int port, std::int32_t timeoutSeconds,
@@ -147,20 +193,38 @@ BoundedPoll PollWithin(const std::string& host, int port, std::int32_t timeoutSe
   const auto lookupMs =
       std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count();
   StatusPoller poller(*bounded.Lookup.Server);
-  BoundPollForCheck(poller.Remote(), streamShareMs - static_cast<std::int32_t>(lookupMs));
+  // A lookup that ended just after its bound would leave nothing, or a negative time-out,
+  // which the transport takes for none at all.
+  const auto leftMs = std::max<long long>(LeastStreamMs, streamShareMs - lookupMs);
+  BoundPollForCheck(poller.Remote(), static_cast<std::int32_t>(leftMs));
   bounded.Poll = poller.Poll();
   return bounded;
 }
 
 int RunCheck(const std::string& host, int port, const CheckOptions& options, std::ostream& out,
              const HostResolver& resolve) {
+  const auto start = std::chrono::steady_clock::now();
   const BoundedPoll bounded = PollWithin(host, port, options.TimeoutSeconds, resolve);
-  const CheckResult result =
+  CheckResult result =
       bounded.Poll ? EvaluateCheck(*bounded.Poll, options) : LookupFailureCheck(bounded.Lookup);
-  out << ConsoleText(result.Line) << '\n' << std::flush;
+  if (options.Verbosity > 1) {
+    const auto took = std::chrono::duration_cast<std::chrono::milliseconds>(
+        std::chrono::steady_clock::now() - start);
+    if (const auto& server = bounded.Lookup.Server) {
+      result.Details.push_back(OneLine("Server: " + server->ShownHost() + " = " + server->Address +
+                                       ", Port " + std::to_string(server->Port)));
+    }
+    result.Details.push_back("Dauer: " + std::to_string(took.count()) + " ms, Zeitgrenze " +
+                             std::to_string(options.TimeoutSeconds) + " s");
+  }
+  std::string text = ConsoleUtf8(result.Line) + '\n';
+  for (const std::string& line : result.Details) text += ConsoleUtf8(line) + '\n';
+  out << text << std::flush;
   return result.ExitStatus;
 }
 
-std::string UsageCheckLine(const std::string& why) { return "ZERKA UNKNOWN - " + OneLine(why); }
+std::string UsageCheckLine(const std::string& why) {
+  return "ZERKA UNKNOWN - " + OneLine(Latin1ToUtf8(why));
+}
 
 }  // namespace zerka

@@ -6,6 +6,7 @@
 #include <optional>
 #include <ostream>
 #include <string>
+#include <vector>
 
 #include "tools/HostLookup.h"
 #include "tools/StatusPoll.h"
@@ -29,17 +30,22 @@ struct CheckOptions {
   std::optional<ThresholdRange> Critical;
   bool CriticalFailed = false;
   std::int32_t TimeoutSeconds = DefaultCheckTimeoutSeconds;
+  // -v and more: lines after the plugin line, which the monitoring systems show as its long
+  // output.
+  int Verbosity = 0;
 };
 
 struct CheckResult {
   int ExitStatus = CheckUnknown;
-  std::string Line;  // Latin-1, without a line break
+  std::string Line;                  // UTF-8, without a line break
+  std::vector<std::string> Details;  // UTF-8, one line each, shown with -v
 };
 
 CheckResult EvaluateCheck(const PollResult& poll, const CheckOptions& options);
 
-// A name that could not be resolved: UNKNOWN when the name does not exist (a wrong
-// configuration), CRITICAL when the name service failed or did not answer in time.
+// A name that could not be resolved: UNKNOWN when the name does not exist or is an IPv6
+// address (a wrong configuration), CRITICAL when the name service failed or did not answer in
+// time.
 CheckResult LookupFailureCheck(const HostLookupResult& lookup);
 
 // One lookup and one poll, together within timeoutSeconds; no poll when the lookup failed.
@@ -54,7 +60,7 @@ BoundedPoll PollWithin(const std::string& host, int port, std::int32_t timeoutSe
 int RunCheck(const std::string& host, int port, const CheckOptions& options, std::ostream& out,
              const HostResolver& resolve = PlatformResolver());
 
-// The plugin line for a command line that was not understood.
+// The plugin line for a command line that was not understood (why: Latin-1; the line: UTF-8).
 std::string UsageCheckLine(const std::string& why);
 
 }  // namespace zerka

@@ -4,6 +4,7 @@
 
 #include "base/Latin1.h"
 #include "remote/LineStatusText.h"
+#include "tools/Utf8.h"
 
 namespace zerka {
 namespace {
@@ -29,11 +30,13 @@ std::string Body(const ServerStatus& status, bool recordCurrent) {
 
 }  // namespace
 
-std::string JsonString(const std::string& latin1) {
+std::string JsonString(const std::string& latin1) { return JsonUtf8String(Latin1ToUtf8(latin1)); }
+
+std::string JsonUtf8String(const std::string& utf8) {
   std::string json = "\"";
-  for (const char c : latin1) {
-    const auto byte = static_cast<unsigned char>(c);
-    switch (c) {
+  for (std::size_t i = 0; i < utf8.size();) {
+    const CodePoint c = DecodeUtf8At(utf8, i);
+    switch (c.Value) {
       case '"': json += "\\\""; break;
       case '\\': json += "\\\\"; break;
       case '\b': json += "\\b"; break;
@@ -42,14 +45,17 @@ std::string JsonString(const std::string& latin1) {
       case '\r': json += "\\r"; break;
       case '\t': json += "\\t"; break;
       default:
-        if (byte < 0x20 || (byte >= 0x7F && byte < 0xA0)) {
+        if (!c.Valid) {
+          json += "\\ufffd";
+        } else if (IsControl(c.Value)) {
           char escaped[8];
-          std::snprintf(escaped, sizeof escaped, "\\u%04x", byte);
+          std::snprintf(escaped, sizeof escaped, "\\u%04x", static_cast<unsigned>(c.Value));
           json += escaped;
         } else {
-          json += Latin1ToUtf8(std::string(1, c));
+          json += utf8.substr(i, c.Length);
         }
     }
+    i += c.Length;
   }
   return json + "\"";
 }
@@ -63,12 +69,12 @@ std::string StatusJson(const ServerStatus& status) {
 std::string PollJson(const PollResult& poll, const std::string& time) {
   const auto stale = poll.StaleBecause();
   std::string json = Opening(time) + Body(*poll.Status, !stale);
-  if (stale) json += ", \"message\": " + JsonString(*stale);
+  if (stale) json += ", \"message\": " + JsonUtf8String(*stale);
   return json + "}";
 }
 
-std::string ErrorJson(const std::string& latin1Message, const std::string& time) {
-  return Opening(time) + "\"error\": " + JsonString(latin1Message) + "}";
+std::string ErrorJson(const std::string& utf8Message, const std::string& time) {
+  return Opening(time) + "\"error\": " + JsonUtf8String(utf8Message) + "}";
 }
 
 }  // namespace zerka

@@ -11,6 +11,8 @@ namespace zerka {
 // A Latin-1 text as a JSON string literal, quotes included. Every control character (C0, DEL
 // and C1) is escaped, so the line never breaks and no terminal control reaches a reader.
 std::string JsonString(const std::string& latin1);
+// The same for a UTF-8 report; a byte that starts no character becomes U+FFFD.
+std::string JsonUtf8String(const std::string& utf8);
 
 // The status with the texts the window shows; keys in a fixed order.
 std::string StatusJson(const ServerStatus& status);
@@ -19,6 +21,6 @@ std::string StatusJson(const ServerStatus& status);
 // null and "message" says why. A time, when given, comes first as "time".
 std::string PollJson(const PollResult& poll, const std::string& time = "");
 
-std::string ErrorJson(const std::string& latin1Message, const std::string& time = "");
+std::string ErrorJson(const std::string& utf8Message, const std::string& time = "");
 
 }  // namespace zerka

@@ -30,6 +30,7 @@ struct PollResult {
   // Missing when the refresh or the line-state query failed: the window ends its cycle there.
   // After a server message or a faulty answer it holds the record cached before.
   std::optional<ServerStatus> Status;
+  // The texts below are UTF-8, as the reports name the host as typed.
   std::vector<std::string> Errors;  // the client's reports, in order, naming the server
   // What the server sent instead of the record.
   std::optional<std::string> ServerMessage;

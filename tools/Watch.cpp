@@ -1,5 +1,7 @@
 #include "tools/Watch.h"
 
+#include <algorithm>
+#include <chrono>
 #include <optional>
 #include <string>
 
@@ -25,8 +27,9 @@ class Watcher {
     const bool recovered = failing_;
     if (recovered) {
       failing_ = false;
-      // Beside the error it ends, so a reader of one stream sees both.
-      Write(err_, ConsoleText("wieder erreichbar"));
+      // Beside the error it ends, so a reader of one stream sees both; in JSON the status
+      // object after the error object says it.
+      if (!options_.Json) Write(err_, "wieder erreichbar");
     }
     if (options_.Json) {
       const std::string json = PollJson(poll);
@@ -45,20 +48,22 @@ class Watcher {
            LockStateText(before.LockState) != LockStateText(now.LockState);
   }
 
-  // Once when the failures begin; the polls go on.
+  // Once when the failures begin; the polls go on. In JSON standard output holds one object
+  // per line and standard error stays quiet, for readers that merge the two.
   void ShowFailure(const PollResult& poll) {
     if (failing_) return;
     failing_ = true;
-    if (options_.Json) Write(out_, ErrorJson(poll.Errors.front(), Time()), false);
-    for (const std::string& error : poll.Errors) Write(err_, ConsoleText(error));
+    if (options_.Json) {
+      Write(out_, ErrorJson(poll.Errors.front(), Time()), false);
+    } else {
+      for (const std::string& error : poll.Errors) Write(err_, ConsoleUtf8(error));
+    }
   }
 
-  // A server that answers with the same message on every poll shows it once; in JSON it goes
-  // to standard error, so that standard output stays one object per line.
+  // A server that answers with the same message on every poll shows it once; in JSON it is
+  // the object's "message".
   void ShowServerMessage(const std::optional<std::string>& message) {
-    if (message && message != lastMessage_) {
-      Write(options_.Json ? err_ : out_, ConsoleText(*message));
-    }
+    if (message && message != lastMessage_ && !options_.Json) Write(out_, ConsoleUtf8(*message));
     lastMessage_ = message;
   }
 
@@ -94,7 +99,10 @@ class Watcher {
 
 int Watch(StatusPoller& poller, const WatchOptions& options, IntervalWait& wait, std::ostream& out,
           std::ostream& err) {
+  using Clock = std::chrono::steady_clock;
   Watcher watcher(options, out, err);
+  auto due = Clock::now();
+  std::chrono::milliseconds pause{};
   do {
     const PollResult poll = poller.Poll();
     // A poll cut short by the stop may report the cut; the user asked for the end.
@@ -103,7 +111,12 @@ int Watch(StatusPoller& poller, const WatchOptions& options, IntervalWait& wait,
     // Nobody reads any more: a closed pipe, written to without the signal that would end
     // the program.
     if (!out) break;
-  } while (!wait.StopRequestedWithin(options.Interval));
+    // Each poll is due one interval after the one before. A late one is followed by the next
+    // at once, and the schedule goes on from there rather than catching up with a burst.
+    const auto now = Clock::now();
+    due = std::clamp(due + options.Interval, now, now + options.Interval);
+    pause = std::chrono::ceil<std::chrono::milliseconds>(due - now);
+  } while (!wait.StopRequestedWithin(pause));
   return 0;
 }
 

@@ -10,6 +10,7 @@
 #include "tools/HelpText.h"
 #include "tools/HostLookup.h"
 #include "tools/MonitoringCheck.h"
+#include "tools/Restart.h"
 #include "tools/StatusJson.h"
 #include "tools/StatusPoll.h"
 #include "tools/Watch.h"
@@ -24,14 +25,13 @@ class Session {
     remote_.SetHost(server.Address);
     remote_.SetPort(server.Port);
     remote_.SetOnError([this](TComponent*, const std::string& Text) {
-      err_ << ConsoleText(server_.At(Text)) << '\n' << std::flush;
+      Report(server_.At(Text));
       reported_ = true;
     });
     remote_.SetShowMessage([this](const std::string& Text) { Print(Text); });
   }
 
   int Run(const CommandLine& line) {
-    bool restarted = true;
     if (line.Command == "line-state") {
       Print(std::to_string(remote_.GetLineState()));
     } else if (line.Command == "lock-state") {
@@ -47,14 +47,24 @@ class Session {
     } else if (line.Command == "stop") {
       remote_.StopServer();
     } else {
-      restarted = remote_.RestartServer(line.User, line.Password);
+      return Restart(line);
     }
-    if (reported_) return ExitReported;
-    return restarted ? 0 : 1;
+    return reported_ ? ExitReported : 0;
   }
 
  private:
+  // A refusal by the server is 1, as the window's restart returns false; a request that
+  // never got its answer is a failure like any other.
+  int Restart(const CommandLine& line) {
+    const RestartOutcome outcome = RequestRestart(remote_, server_, line.User, line.Password);
+    if (outcome.Kind != RestartOutcome::Taken) Report(outcome.Why);
+    if (outcome.Kind == RestartOutcome::Failed || reported_) return ExitReported;
+    return outcome.Kind == RestartOutcome::Refused ? 1 : 0;
+  }
+
   void Print(const std::string& latin1) { out_ << ConsoleText(latin1) << '\n' << std::flush; }
+
+  void Report(const std::string& utf8) { err_ << ConsoleUtf8(utf8) << '\n' << std::flush; }
 
   ServerAddress server_;
   std::ostream& out_;
@@ -63,8 +73,17 @@ class Session {
   bool reported_ = false;
 };
 
+bool Given(const std::vector<std::string>& args, const std::string& word) {
+  for (const std::string& arg : args) {
+    if (arg == word) return true;
+  }
+  return false;
+}
+
 // The tray tip's four lines, or one JSON object, within the time-out. A failed lock-state
 // query still shows the status as the window does; a JSON reader gets the error object instead.
+// A JSON reader may read both streams through one pipe (the Zabbix agent does), so with
+// --json everything is said in the one object on standard output.
 int Status(const CommandLine& line, std::ostream& out, std::ostream& err) {
   const BoundedPoll bounded = PollWithin(line.Host, line.Port, line.Checking.TimeoutSeconds);
   PollResult poll;
@@ -73,26 +92,28 @@ int Status(const CommandLine& line, std::ostream& out, std::ostream& err) {
   } else {
     poll.Errors.push_back(bounded.Lookup.FailureText);
   }
-  if (const auto stale = poll.StaleBecause()) (line.Json ? err : out) << ConsoleText(*stale) << '\n';
   if (line.Json) {
-    out << (poll.Errors.empty() ? PollJson(poll) : ErrorJson(poll.Errors.front())) << '\n';
-  } else if (poll.Status) {
-    out << ConsoleText(TrayTip(*poll.Status)) << '\n';
+    out << (poll.Errors.empty() ? PollJson(poll) : ErrorJson(poll.Errors.front())) << '\n'
+        << std::flush;
+  } else {
+    if (const auto stale = poll.StaleBecause()) out << ConsoleUtf8(*stale) << '\n';
+    if (poll.Status) out << ConsoleText(TrayTip(*poll.Status)) << '\n';
+    out << std::flush;
+    for (const std::string& error : poll.Errors) err << ConsoleUtf8(error) << '\n';
+    err << std::flush;
   }
-  out << std::flush;
-  for (const std::string& error : poll.Errors) err << ConsoleText(error) << '\n';
-  err << std::flush;
   return poll.Errors.empty() ? 0 : ExitReported;
 }
 
-// A monitoring system shows only the plugin's standard output, so a check says it there too.
+// A monitoring system shows only the plugin's standard output, so a check says it there too;
+// a JSON reader gets its one object.
 int UsageError(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
                const std::string& why) {
-  for (const std::string& arg : args) {
-    if (arg == "check") {
-      out << ConsoleText(UsageCheckLine(why)) << '\n' << std::flush;
-      break;
-    }
+  if (Given(args, "check")) {
+    out << ConsoleUtf8(UsageCheckLine(why)) << '\n' << std::flush;
+  } else if (Given(args, "--json")) {
+    out << ErrorJson(Latin1ToUtf8("zerka2ctl: " + why)) << '\n' << std::flush;
+    return ExitUsage;
   }
   err << ConsoleText("zerka2ctl: " + why + "\n" +
                      "Aufruf: zerka2ctl [-H HOST] [-p PORT] BEFEHL (--help zeigt die Hilfe)")
@@ -119,8 +140,11 @@ int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
   const HostLookupResult lookup = LookUpHost(
       line.Host, line.Port, std::chrono::seconds(line.Checking.TimeoutSeconds));
   if (!lookup.Server) {
-    if (line.Json) out << ErrorJson(lookup.FailureText) << '\n' << std::flush;
-    err << ConsoleText(lookup.FailureText) << '\n' << std::flush;
+    if (line.Json) {
+      out << ErrorJson(lookup.FailureText) << '\n' << std::flush;
+    } else {
+      err << ConsoleUtf8(lookup.FailureText) << '\n' << std::flush;
+    }
     return ExitReported;
   }
   const ServerAddress& server = *lookup.Server;

@@ -45,7 +45,9 @@ struct FaultCase {
   std::string Message;   // the monitor's status line, exactly; empty when nothing is reported
   std::string LineText;  // the line state shown afterwards (polling rows)
   int CtlExit;           // zerka2ctl's exit status
-  std::string CtlError;  // its error output before the console conversion
+  // Its error output before the console conversion; for a restart after the name of the
+  // administration interface.
+  std::string CtlError;
 };
 
 std::ostream& operator<<(std::ostream& out, const FaultCase& c) { return out << c.Name; }
@@ -75,6 +77,14 @@ std::string Expected(const std::string& text) {
   return text;
 }
 
+// zerka2ctl's own text for a record that was cut.
+const std::string kCtlCut =
+    "Antwort abgebrochen: Der Server hat die Verbindung vor dem Ende des Leitungsstatus geschlossen.";
+
+std::string CtlExpected(const std::string& text) {
+  return Expected(text) == Tcp("Die Verbindung wurde erfolgreich geschlossen.") ? kCtlCut : text;
+}
+
 const std::string kInternalError = "Interner Fehler";
 const std::string kNoCycle = "Status?";
 
@@ -94,6 +104,10 @@ std::vector<FaultCase> Cases() {
   const std::string reset = Tcp(SocketError(10054, "Die Verbindung wurde von Peer zurückgesetzt."_l1));
   const std::string closed = Tcp("Die Verbindung wurde erfolgreich geschlossen.");
   const std::string timedOut = Tcp(SocketError(10060, "Zeitüberschreitung bei Verbindung."_l1));
+  const std::string ctlNoAnswer =
+      "Keine Antwort: Der Server hat die Verbindung angenommen, den Leitungsstatus aber nicht "
+      "rechtzeitig geschickt (Socket-Fehler # 10060).";
+  const std::string ctlLate = "Die Antwort auf den Neustart kam nicht rechtzeitig (Socket-Fehler # 10060).";
   return {
       {"SilentServer", Channel::Poll, Datagrams(sim::DatagramFault::Silent), "", kInternalError, 0, ""},
       {"LateReplies", Channel::Poll, [](sim::SimServer& s) { s.SetReplyDelay(700ms); }, "", kInternalError, 0, ""},
@@ -106,16 +120,22 @@ std::vector<FaultCase> Cases() {
       {"ConnectionRefused", Channel::Poll, {}, refused, kNoCycle, ExitReported, refused},
       {"ResetMidRecord", Channel::Poll, Stream(sim::StreamFault::ResetMidRecord), reset, kNoCycle, ExitReported, reset},
       {"CloseAfterType", Channel::Poll, Stream(sim::StreamFault::CloseAfterType), closed, kNoCycle, ExitReported,
-       closed},
+       kCtlCut},
       {"StreamNeverAnswers", Channel::Poll, Stream(sim::StreamFault::NeverAnswer), timedOut, kNoCycle, ExitReported,
-       timedOut},
-      {"HttpNeverAnswers", Channel::Restart, Http(sim::HttpFault::NeverAnswer), "", "", 1, ""},
-      {"EndlessHeaderLine", Channel::Restart, Http(sim::HttpFault::EndlessHeaderLine), "", "", 1, ""},
-      {"HugeContentLength", Channel::Restart, Http(sim::HttpFault::HugeContentLength), "", "", 1, ""},
-      {"ChunkSizeOverflow", Channel::Restart, Http(sim::HttpFault::ChunkSizeOverflow), "", "", 1, ""},
-      {"Unauthorized401", Channel::Restart, Http(sim::HttpFault::Always401), "", "", 1, ""},
-      {"Redirect302", Channel::Restart, Http(sim::HttpFault::Redirect302), "", "", 1, ""},
-      {"AnswerCutInHead", Channel::Restart, Http(sim::HttpFault::CutInHead), "", "", 1, ""},
+       ctlNoAnswer},
+      {"HttpNeverAnswers", Channel::Restart, Http(sim::HttpFault::NeverAnswer), "", "", ExitReported, ctlLate},
+      {"EndlessHeaderLine", Channel::Restart, Http(sim::HttpFault::EndlessHeaderLine), "", "", ExitReported,
+       "Der Server sendet eine zu lange Zeile."},
+      {"HugeContentLength", Channel::Restart, Http(sim::HttpFault::HugeContentLength), "", "", ExitReported,
+       "Die Antwort des Servers ist zu groß."_l1},
+      {"ChunkSizeOverflow", Channel::Restart, Http(sim::HttpFault::ChunkSizeOverflow), "", "", ExitReported,
+       "Der Server sendet eine ungültige Blockgröße."_l1},
+      {"Unauthorized401", Channel::Restart, Http(sim::HttpFault::Always401), "", "", 1,
+       "Neustart abgelehnt, HTTP-Status 401 Unauthorized"},
+      {"Redirect302", Channel::Restart, Http(sim::HttpFault::Redirect302), "", "", 1,
+       "Neustart abgelehnt, HTTP-Status 302 Found"},
+      {"AnswerCutInHead", Channel::Restart, Http(sim::HttpFault::CutInHead), "", "", ExitReported,
+       "Die Verbindung wurde vor dem Ende der Antwort geschlossen."},
   };
 }
 
@@ -231,8 +251,11 @@ TEST_P(FaultMatrix, ReportsStaysBoundedAndRecovers) {
   // --- zerka2ctl
   const CtlOutcome failed = Ctl(faultyPort, CtlCommand(fault.Via));
   EXPECT_EQ(failed.Exit, fault.CtlExit);
-  const std::string where = "127.0.0.1:" + std::to_string(faultyPort) + ": ";
-  EXPECT_EQ(failed.Err, fault.CtlError.empty() ? "" : where + Console(Expected(fault.CtlError)) + "\n");
+  std::string where = "127.0.0.1:" + std::to_string(faultyPort) + ": ";
+  if (fault.Via == Channel::Restart) {
+    where += "Verwaltungsoberfläche auf Port "_l1 + std::to_string(sim.AdminPort()) + ": ";
+  }
+  EXPECT_EQ(failed.Err, fault.CtlError.empty() ? "" : Console(where + CtlExpected(fault.CtlError)) + "\n");
   const std::int64_t ctlBound = fault.Via == Channel::Poll ? PollBound(kDefaultTimeoutMs) : RestartBound(kDefaultTimeoutMs);
   EXPECT_LE(failed.WallMs, ctlBound);
 

@@ -11,6 +11,7 @@
 #include "sim/SimServer.h"
 #include "sim/SimSocket.h"
 #include "tests/tools/CtlRun.h"
+#include "tools/ConsoleText.h"
 #include "tools/MonitoringCheck.h"
 #include "tools/StatusJson.h"
 #include "tools/Zerka2Ctl.h"
@@ -84,22 +85,44 @@ const std::string HealthyJson =
 
 }  // namespace
 
-TEST_F(Zerka2CtlModes, StatusJsonIsOneUtf8ObjectAndAFailureAnErrorObject) {
-  Outcome outcome = Run({"status", "--json"});
-  EXPECT_EQ(outcome.out, HealthyJson);
-  EXPECT_EQ(outcome.exitStatus, 0);
+// The Zabbix agent reads both streams through one pipe: whatever happens, it reads one object.
+TEST_F(Zerka2CtlModes, StatusJsonIsTheOneDocumentInTheMergedStreams) {
+  const auto merged = [&](const std::vector<std::string>& args) {
+    std::ostringstream both;
+    const int exitStatus = RunZerka2Ctl(args, both, both);
+    return std::make_pair(exitStatus, both.str());
+  };
+  const std::string port = std::to_string(sim.RemotePort());
+  EXPECT_EQ(merged({"-p", port, "status", "--json"}), std::make_pair(0, HealthyJson));
+
+  sim.SetStreamFault(sim::StreamFault::Message);
+  sim.SetServerMessage("Hallo");
+  const auto message = merged({"-p", port, "status", "--json"});
+  EXPECT_EQ(message.first, 0);
+  EXPECT_TRUE(message.second.starts_with("{\"connections\": null, ") &&
+              message.second.ends_with(", \"message\": \"Hallo\"}\n"))
+      << message.second;
+
+  EXPECT_EQ(merged({"status", "--json", "-p", "99999"}),
+            std::make_pair(3, Console("{\"error\": \"zerka2ctl: ungültiger Port (1 bis 65535): "
+                                      "99999\"}\n"_l1)));
 
   sim.Stop();
-
-  outcome = Run({"status", "--json"});
-  EXPECT_EQ(outcome.out, "{\"error\": \"" + At() + "Socket-Fehler # 10061\\r\\nVerbindung abgelehnt.\"}\n");
-  EXPECT_EQ(outcome.err, At() + "Socket-Fehler # 10061\nVerbindung abgelehnt.\n");
-  EXPECT_EQ(outcome.exitStatus, 2);
+  EXPECT_EQ(merged({"-p", port, "status", "--json"}),
+            std::make_pair(2, "{\"error\": \"" + At() +
+                                  "Socket-Fehler # 10061\\r\\nVerbindung abgelehnt.\"}\n"));
 }
 
 TEST(StatusJson, EscapesEveryControlCharacterQuoteAndBackslash) {
   EXPECT_EQ(JsonString("a\"b\\c\r\n\t\b\f\x01\x1F\x7F\x85 \xE4\xFF"),
             "\"a\\\"b\\\\c\\r\\n\\t\\b\\f\\u0001\\u001f\\u007f\\u0085 \xC3\xA4\xC3\xBF\"");
+}
+
+// Reports in UTF-8 (they name the host as typed): C1 in its UTF-8 form is escaped too, and a
+// byte that starts no character is replaced, never passed on.
+TEST(StatusJson, ReportsInUtf8KeepTheirCharactersAndLoseTheirControls) {
+  EXPECT_EQ(JsonUtf8String("\xC2\x9B" "2J\xFF\xE2\x82\xAC\xCE\xB5"), "\"\\u009b2J\\ufffd\xE2\x82\xAC\xCE\xB5\"");
+  EXPECT_EQ(ConsoleUtf8("\xC2\x9B" "2J\xFF\xE2\x82\xAC\r\n\xCE"), "?2J?\xE2\x82\xAC\n?");
 }
 
 TEST_F(Zerka2CtlModes, CheckGivesEachLineStateItsLineAndExitStatus) {
@@ -135,11 +158,21 @@ TEST_F(Zerka2CtlModes, CheckGivesEachLineStateItsLineAndExitStatus) {
   }
 }
 
+// A line that is not connected has no time until hang-up: no value to cross the thresholds,
+// and a gap rather than a drop to 0 in the graph.
+TEST_F(Zerka2CtlModes, CheckGivesNoHangupTimeWhileNotConnected) {
+  sim.WithLine([](sim::LineModel& line) { line.SetNotConnected(); });
+  const Outcome outcome = Run({"check", "-w", "60:", "-c", "30:"});
+  EXPECT_EQ(outcome.out.substr(outcome.out.find(" | ")),
+            " | connections=3;;;0 online=0s;;;0 hangup=U;60:;30:;0\n");
+  EXPECT_EQ(outcome.exitStatus, CheckOk);
+}
+
 TEST_F(Zerka2CtlModes, CheckIsCriticalWithoutAnAnswerAndWarnsOfAServerMessage) {
   sim.SetDatagramFault(sim::DatagramFault::Silent);
   Outcome outcome = Run({"check"});
   EXPECT_EQ(outcome.out, Console("ZERKA CRITICAL - keine gültige Antwort auf die Abfrage des "
-                                 "DFÜ-Status | connections=3;;;0 online=3600s;;;0 hangup=120s;;;0\n"_l1));
+                                 "DFÜ-Status | connections=3;;;0 online=3600s;;;0 hangup=U;;;0\n"_l1));
   EXPECT_EQ(outcome.exitStatus, CheckCritical);
 
   sim.SetDatagramFault(sim::DatagramFault::None);
@@ -165,7 +198,7 @@ TEST(MonitoringCheck, StatesOutsideTheTablesAreUnknown) {
   PollResult poll;
   poll.Status = ServerStatus{3, 7, 0, 120, "10.0.0.1", 60};
   EXPECT_EQ(EvaluateCheck(poll, {}).Line,
-            "ZERKA UNKNOWN - unbekannter DFÜ-Status 7 | connections=3;;;0 online=60s;;;0 hangup=120s;;;0"_l1);
+            "ZERKA UNKNOWN - unbekannter DFÜ-Status 7 | connections=3;;;0 online=60s;;;0 hangup=U;;;0");
   poll.Status->LineState = 1;
   poll.Status->LockState = 2;
   const CheckResult result = EvaluateCheck(poll, {});
@@ -178,14 +211,15 @@ TEST(MonitoringCheck, StatesOutsideTheTablesAreUnknown) {
 TEST_F(Zerka2CtlModes, CheckEndsWithinItsBoundAgainstASilentServer) {
   sim.SetStreamFault(sim::StreamFault::NeverAnswer);
   Outcome outcome = Run({"check"});
-  EXPECT_EQ(outcome.out.rfind("ZERKA CRITICAL - " + At() + "TCP-Fehler: Socket-Fehler # 10060", 0), 0u) << outcome.out;
+  const std::string noAnswer = "Keine Antwort: Der Server hat die Verbindung angenommen, den "
+                               "Leitungsstatus aber nicht rechtzeitig geschickt (Socket-Fehler # 10060).\n";
+  EXPECT_EQ(outcome.out, "ZERKA CRITICAL - " + At() + noAnswer);
   EXPECT_LE(outcome.took, 5000ms);
 
   sim::SocketSystem sockets;
   const sim::Socket neverAccepts = sim::Socket::OpenTcpListener(sim::Endpoint::Parse("127.0.0.1", 0));
   outcome = Run({"check", "--timeout", "2"}, neverAccepts.LocalEndpoint().port);
-  EXPECT_EQ(outcome.out.rfind("ZERKA CRITICAL - " + At(neverAccepts.LocalEndpoint().port) +
-                                  "TCP-Fehler: Socket-Fehler # 10060", 0), 0u) << outcome.out;
+  EXPECT_EQ(outcome.out, "ZERKA CRITICAL - " + At(neverAccepts.LocalEndpoint().port) + noAnswer);
   EXPECT_LE(outcome.took, 2000ms);
 }
 
@@ -204,10 +238,10 @@ TEST_F(Zerka2CtlModes, WatchPrintsOnATextChangeAndAnErrorOnceAtEachEnd) {
                                  "Status: Verbunden (DFÜ nicht gesperrt)\n"_l1 + later +
                                  "Status: DFÜ gesperrt (DFÜ gesperrt)\n"_l1 + later));
   // The error and its end in one stream.
-  EXPECT_EQ(outcome.err, At() + "TCP-Fehler: Die Verbindung wurde erfolgreich geschlossen.\n"
-                         "wieder erreichbar\n");
+  EXPECT_EQ(outcome.err, At() + "Antwort abgebrochen: Der Server hat die Verbindung vor dem Ende "
+                         "des Leitungsstatus geschlossen.\nwieder erreichbar\n");
   EXPECT_EQ(outcome.exitStatus, 0);
-  EXPECT_EQ(script.intervals, std::vector<milliseconds>(6, 250ms));
+  EXPECT_EQ(script.intervals.size(), 6u);
 }
 
 TEST_F(Zerka2CtlModes, WatchJsonPrintsEveryChangeAndErrorObjects) {
@@ -217,7 +251,20 @@ TEST_F(Zerka2CtlModes, WatchJsonPrintsEveryChangeAndErrorObjects) {
   later.replace(later.find("120"), 3, "119").replace(later.find("3600"), 4, "3601");
   EXPECT_EQ(outcome.out, HealthyJson + later +
                              "{\"error\": \"" + At() + "Socket-Fehler # 10061\\r\\nVerbindung abgelehnt.\"}\n");
-  EXPECT_EQ(script.intervals.front(), 1000ms);
+  EXPECT_EQ(outcome.err, "");
+}
+
+// Datagram replies that leave 150 ms after their query make a poll of two queries take 300 ms;
+// replies that come after the 500 ms each query waits make it take over a second.
+TEST_F(Zerka2CtlModes, WatchPollsOnScheduleAndDoesNotCatchUpAfterALatePoll) {
+  sim.SetReplyDelay(150ms);
+  ScriptedWait script({[&] { sim.SetReplyDelay(700ms); }, [&] { sim.SetReplyDelay(0ms); }, [] {}});
+  Run({"watch", "--interval", "500"}, 0, &script);
+  ASSERT_EQ(script.intervals.size(), 4u);
+  EXPECT_LE(script.intervals[0], 200ms);  // the rest of the interval, not another 500
+  EXPECT_EQ(script.intervals[1], 0ms);    // late: the next poll at once
+  EXPECT_GT(script.intervals[2], 250ms);  // then on schedule again, without a burst
+  EXPECT_LE(script.intervals[2], 500ms);
 }
 
 #ifndef _WIN32

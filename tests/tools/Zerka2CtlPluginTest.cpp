@@ -13,6 +13,7 @@
 #include "base/ProjectVersion.h"
 #include "sim/SimServer.h"
 #include "tests/tools/CtlRun.h"
+#include "tools/CommandLine.h"
 #include "tools/HostLookup.h"
 #include "tools/MonitoringCheck.h"
 #include "tools/ThresholdRange.h"
@@ -55,12 +56,14 @@ struct FakeNameService {
   std::condition_variable released;
   bool hold = false;
   int calls = 0;
+  std::string asked;
   ResolverAnswer answer;
 
   static HostResolver Resolver(const std::shared_ptr<FakeNameService>& service) {
-    return [service](const std::string&) {
+    return [service](const std::string& host) {
       std::unique_lock<std::mutex> guard(service->lock);
       ++service->calls;
+      service->asked = host;
       service->released.wait(guard, [&] { return !service->hold; });
       return service->answer;
     };
@@ -106,8 +109,31 @@ TEST_F(Zerka2CtlPlugin, RangesSetTheStateAndTheWarningAndCriticalLinesOfTheGraph
   outcome = Run({"check", "--warning-hangup", "60"});
   EXPECT_EQ(outcome.exitStatus, CheckOk);
   EXPECT_NE(outcome.out.find(" hangup=120s;60:;;0\n"), std::string::npos) << outcome.out;
+  outcome = Run({"check", "--critical-hangup", "130"});
+  EXPECT_EQ(outcome.exitStatus, CheckCritical);
+  EXPECT_NE(outcome.out.find(" hangup=120s;;130:;0\n"), std::string::npos) << outcome.out;
   outcome = Run({"check", "-w", "5:2"});
   EXPECT_EQ(outcome.out, Latin1ToUtf8("ZERKA UNKNOWN - ungültiger Bereich für --warning: 5:2\n"_l1));
+  EXPECT_EQ(outcome.exitStatus, CheckUnknown);
+  // One threshold in two forms that disagree; the same form twice is overridden, as usual.
+  outcome = Run({"check", "-w", "60:", "--warning-hangup", "30"});
+  EXPECT_EQ(outcome.out, "ZERKA UNKNOWN - --warning-hangup 30 widerspricht --warning 60: "
+                         "(beide setzen dieselbe Schwelle)\n");
+  EXPECT_EQ(Run({"check", "-w", "1000:", "-w", "60:"}).exitStatus, CheckOk);
+}
+
+TEST_F(Zerka2CtlPlugin, VerboseAddsDetailsOnTheFollowingLinesAndPortZeroIsRefused) {
+  Outcome outcome = Run({"check", "-v"});
+  EXPECT_EQ(outcome.out, Latin1ToUtf8("ZERKA OK - Verbunden, DFÜ nicht gesperrt, 10.0.0.1, online "
+                                      "1:00:00 | connections=3;;;0 online=3600s;;;0 hangup=120s;;;0\n"
+                                      "Status: Verbunden (DFÜ nicht gesperrt)\n"
+                                      "Zeit bis Auflegen: 0:02:00\nIP: 10.0.0.1\nOnlinezeit: 1:00:00\n"_l1));
+  outcome = Run({"-vv", "check"});
+  EXPECT_NE(outcome.out.find("\nServer: 127.0.0.1 = 127.0.0.1, Port " + Port() + "\nDauer: "),
+            std::string::npos)
+      << outcome.out;
+  outcome = Run({"check", "--verbose", "-p", "0"});
+  EXPECT_EQ(outcome.out, Latin1ToUtf8("ZERKA UNKNOWN - ungültiger Port (1 bis 65535): 0\n"_l1));
   EXPECT_EQ(outcome.exitStatus, CheckUnknown);
 }
 
@@ -139,7 +165,7 @@ TEST_F(Zerka2CtlPlugin, JsonNullsARecordThatIsNotCurrentAndSaysWhy) {
   EXPECT_EQ(outcome.out, "{\"connections\": null, " + states +
                              "\"seconds_until_hangup\": null, \"dialup_address\": null, "
                              "\"online_seconds\": null, \"message\": \"Wartung\"}\n");
-  EXPECT_EQ(outcome.err, "Wartung\n");
+  EXPECT_EQ(outcome.err, "");
   sim.SetStreamFault(sim::StreamFault::UnknownType);
   outcome = Run({"status", "--json"});
   EXPECT_NE(outcome.out.find("\"online_seconds\": null, \"message\": \"" + At() +
@@ -172,6 +198,35 @@ TEST_F(Zerka2CtlPlugin, TheNameIsResolvedOnceAndAnUnknownOneNamed) {
   EXPECT_EQ(RunCheck("proxy.example", 4295, {}, out, FakeNameService::Resolver(service)), CheckUnknown);
   EXPECT_EQ(out.str(), "ZERKA UNKNOWN - proxy.example:4295: Der Host proxy.example ist unbekannt "
                        "(keine IPv4-Adresse zu diesem Namen).\n");
+
+  out.str("");
+  EXPECT_EQ(RunCheck("::1", 4295, {}, out, FakeNameService::Resolver(service)), CheckUnknown);
+  EXPECT_EQ(out.str(), Latin1ToUtf8("ZERKA UNKNOWN - ::1:4295: Die IPv6-Adresse ::1 wird nicht "
+                                    "unterstützt; der Server ist nur über IPv4 erreichbar (einen "
+                                    "Namen oder eine IPv4-Adresse angeben).\n"_l1));
+  EXPECT_EQ(service->calls, 2);
+}
+
+// The name goes to the resolver as the command line brings it, and reports name it so.
+TEST_F(Zerka2CtlPlugin, TheNameReachesTheResolverAsTyped) {
+#ifdef _WIN32
+  const std::string typed = "pr\xFC" "fer.example";  // Windows hands over the Western code page
+  const std::string shown = "pr\xC3\xBC" "fer.example";
+#else
+  const std::string typed = "\xD0\xBF\xD1\x80\xD0\xBE\xD0\xBA\xD1\x81\xD0\xB8.example";
+  const std::string shown = typed;
+#endif
+  const ParsedCommandLine parsed = ParseCommandLine({"-H", typed, "check"});
+  ASSERT_TRUE(std::holds_alternative<CommandLine>(parsed.Outcome));
+  EXPECT_EQ(std::get<CommandLine>(parsed.Outcome).Host, typed);
+
+  const auto service = std::make_shared<FakeNameService>();
+  service->answer = ResolverAnswer{std::nullopt, 11001};
+  std::ostringstream out;
+  RunCheck(typed, 4295, {}, out, FakeNameService::Resolver(service));
+  EXPECT_EQ(service->asked, typed);
+  EXPECT_EQ(out.str(), "ZERKA UNKNOWN - " + shown + ":4295: Der Host " + shown +
+                           " ist unbekannt (keine IPv4-Adresse zu diesem Namen).\n");
 }
 
 // The lookup that never ends is left behind on its thread; it owns what it touches, so the

@@ -6,8 +6,10 @@
 #include <sstream>
 
 #include "base/Latin1.h"
+#include "net/NetHTTP.h"
 #include "sim/SimServer.h"
 #include "tests/tools/CtlRun.h"
+#include "tools/Restart.h"
 #include "tools/Zerka2Ctl.h"
 
 #ifdef _WIN32
@@ -210,20 +212,46 @@ TEST_F(Zerka2Ctl, CommandsReachTheServerAndPrintNothing) {
   EXPECT_TRUE(sim.WaitUntilStopped(5s));
 }
 
-TEST_F(Zerka2Ctl, RestartExitsZeroWhenTakenAndOneWhenNot) {
+TEST_F(Zerka2Ctl, RestartExitsZeroWhenTakenOneWhenRefusedAndSaysWhy) {
   sim.SetCredentials(sim::Credentials{"admin", "geheim"});
-  EXPECT_EQ(Run({"restart", "--user", "admin", "--password", "falsch"}).exitStatus, 1);
-  const Outcome outcome = Run({"restart", "--user", "admin", "--password", "geheim"});
+  Outcome outcome = Run({"restart", "--user", "admin", "--password", "falsch"});
+  EXPECT_EQ(outcome.err, Console(At() + "Verwaltungsoberfläche auf Port "_l1 +
+                                 std::to_string(sim.AdminPort()) +
+                                 ": Neustart abgelehnt, HTTP-Status 401 Unauthorized\n"));
+  EXPECT_EQ(outcome.exitStatus, 1);
+  outcome = Run({"restart", "--user", "admin", "--password", "geheim"});
   EXPECT_EQ(outcome.exitStatus, 0);
   EXPECT_EQ(outcome.out, "");
   EXPECT_EQ(outcome.err, "");
   EXPECT_EQ(sim.GetTraffic().restarts, 1u);
 }
 
+// The transport's bound on a silent interface is 10 s; the test gives it less.
+TEST_F(Zerka2Ctl, ARestartWithoutAnAnswerIsAFailureThatSaysSo) {
+  sim.SetHttpFault(sim::HttpFault::NeverAnswer);
+  TZerka2Remote remote;
+  remote.SetHost("127.0.0.1");
+  remote.SetPort(sim.RemotePort());
+  remote.HTTPClient().ReadTimeout = 300;
+  const RestartOutcome outcome =
+      RequestRestart(remote, ServerAddress{"127.0.0.1", "127.0.0.1", sim.RemotePort()}, "", "");
+  EXPECT_EQ(outcome.Kind, RestartOutcome::Failed);
+  EXPECT_EQ(outcome.Why, Console(At() + "Verwaltungsoberfläche auf Port "_l1 +
+                                 std::to_string(sim.AdminPort()) +
+                                 ": Die Antwort auf den Neustart kam nicht rechtzeitig (Socket-Fehler # 10060)."));
+
+  sim.Stop();  // no admin port: the request goes to 2506, where nobody listens
+  const Outcome refused = Run({"restart"});
+  EXPECT_EQ(refused.err.rfind(Console(At() + "Verwaltungsoberfläche auf Port 2506: "
+                                             "Socket-Fehler # 10061\n"_l1), 0), 0u) << refused.err;
+  EXPECT_EQ(refused.exitStatus, 2);
+}
+
 TEST_F(Zerka2Ctl, BadCommandLinesAreRefusedWithStatusThree) {
   std::ostringstream out, err;
   EXPECT_EQ(RunZerka2Ctl({}, out, err), 3);
   EXPECT_EQ(RunZerka2Ctl({"--port", "70000", "status"}, out, err), 3);
+  EXPECT_EQ(RunZerka2Ctl({"--port", "0", "status"}, out, err), 3);
   EXPECT_EQ(RunZerka2Ctl({"status", "--user", "x"}, out, err), 3);
   EXPECT_EQ(RunZerka2Ctl({"status", "logout"}, out, err), 3);
   EXPECT_EQ(RunZerka2Ctl({"--host"}, out, err), 3);

@@ -214,11 +214,11 @@ t=$'\t'
 n='[0-9]+'
 clock='[0-9]+:[0-9]{2}:[0-9]{2}'
 online="Verbunden, DFÜ nicht gesperrt, 192\\.168\\.100\\.23, online $clock"
-expect ok-idle "0${t}ZERKA OK - Nicht verbunden, DFÜ nicht gesperrt${t}connections=0;;;0 online=0s;;;0 hangup=0s;;;0"
+expect ok-idle "0${t}ZERKA OK - Nicht verbunden, DFÜ nicht gesperrt${t}connections=0;;;0 online=0s;;;0 hangup=U;;;0"
 expect ok-online "0${t}ZERKA OK - $online${t}connections=1;;;0 online=${n}s;;;0 hangup=${n}s;10:;5:;0"
 expect warning-hangup "1${t}ZERKA WARNING - $online, Zeit bis Auflegen $clock${t}connections=1;;;0 online=${n}s;;;0 hangup=${n}s;1000:;10:;0"
 expect critical-hangup "2${t}ZERKA CRITICAL - $online, Zeit bis Auflegen $clock${t}connections=1;;;0 online=${n}s;;;0 hangup=${n}s;;1000:;0"
-expect warning-locked "1${t}ZERKA WARNING - DFÜ gesperrt, DFÜ gesperrt${t}connections=0;;;0 online=0s;;;0 hangup=0s;;;0"
+expect warning-locked "1${t}ZERKA WARNING - DFÜ gesperrt, DFÜ gesperrt${t}connections=0;;;0 online=0s;;;0 hangup=U;;;0"
 expect critical-refused "2${t}ZERKA CRITICAL - 127\\.0\\.0\\.1:$gone_port: Socket-Fehler # 10061 Verbindung abgelehnt\\.${t}"
 expect unknown-range "3${t}ZERKA UNKNOWN - ungültiger Bereich für --warning: 5:2${t}"
 exit $failed

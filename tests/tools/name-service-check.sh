@@ -2,7 +2,8 @@
 # zerka2ctl check against real name services on loopback, seen through a resolv.conf of a
 # private mount namespace: one that never answers must not outlast --timeout (the lookup left
 # running must not hold the program either), one that knows no such name gives UNKNOWN naming
-# the host. One PASS/FAIL/SKIP line per check.
+# the host, and a UTF-8 name that the hosts file knows is found and named as typed. One
+# PASS/FAIL/SKIP line per check.
 #
 #   bash tests/tools/name-service-check.sh [BUILD_DIR]     (default build/linux)
 set -uo pipefail
@@ -12,6 +13,7 @@ ctl=$(realpath -m "${1:-build/linux}/tools/zerka2ctl")
 skip_all() {
   echo "SKIP: name service: a silent one ends the check within its time-out ($1)"
   echo "SKIP: name service: an unknown name is UNKNOWN and named ($1)"
+  echo "SKIP: name service: a UTF-8 name is looked up and named as typed ($1)"
   exit 0
 }
 [ -x "$ctl" ] || skip_all "$ctl is not built"
@@ -80,4 +82,17 @@ if [ "$status" = 3 ] && [ "$out" = "$want" ]; then
   echo "PASS: name service: an unknown name is UNKNOWN and named ($out)"
 else
   echo "FAIL: name service: an unknown name: exit $status, '$out'"
+fi
+
+# Nothing listens on port 1: the lookup went through when the connection is what fails.
+host="zerka-prüfer-ε.example"
+printf '127.0.0.1 %s\n' "$host" > "$dir/hosts"
+out=$(unshare -m bash -c 'mount --bind "$1" /etc/hosts || exit 99
+                          timeout 20 "$2" -H "$3" -p 1 check -t 3' _ "$dir/hosts" "$ctl" "$host")
+status=$?
+want="ZERKA CRITICAL - $host:1: Socket-Fehler # 10061 Verbindung abgelehnt."
+if [ "$status" = 2 ] && [ "$out" = "$want" ]; then
+  echo "PASS: name service: a UTF-8 name is looked up and named as typed ($out)"
+else
+  echo "FAIL: name service: a UTF-8 name: exit $status, '$out'"
 fi
