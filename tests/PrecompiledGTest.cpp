@@ -1,0 +1,1 @@
+// The translation unit the shared precompiled GoogleTest header is made for.
