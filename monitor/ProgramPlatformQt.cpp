@@ -34,6 +34,8 @@ bool ProgramCanShowWindows() {
   return false;
 }
 
+std::function<void(const std::string&)> ProgramPrinter() { return {}; }
+
 std::unique_ptr<IAutostartPort> ProgramAutostart() {
   return std::make_unique<qt::TXdgAutostart>(qt::TXdgAutostart::ThisProgram());
 }
