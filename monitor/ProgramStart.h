@@ -28,10 +28,10 @@ struct TProgramPorts {
   std::function<void(const std::string&)> Print;
 };
 
-// Returns the exit status: 0 done (--help and --version included), 1 an option could not be carried out, 3 an argument was
-// refused. --quit and --terminate: 0 when no program runs in the session any more, 1 when it
-// still does. Only a refusal shows a message box; the options the installer calls
-// (--autostart, --quit, --terminate) report to standard error alone.
+// Returns the exit status: 0 done (--help and --version included), 1 an option could not be
+// carried out, 3 an argument was refused. --quit and --terminate: 0 when no program runs in the
+// session any more, 1 when it still does. Only a refusal shows a message box; the options the
+// installer calls (--autostart, --quit, --terminate) report to standard error alone.
 int RunProgram(const std::vector<std::string>& args, TProgramPorts ports);
 
 // What the running program does for a later start: Show as the tray menu's
