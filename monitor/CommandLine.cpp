@@ -1,6 +1,7 @@
 #include "monitor/CommandLine.h"
 
 #include "base/Latin1.h"
+#include "base/ProjectVersion.h"
 
 namespace zerka {
 
@@ -13,6 +14,8 @@ TCommandLine ParseCommandLine(const std::vector<std::string>& args, bool instanc
   if (option == "--autostart=off") return {TStartAction::AutostartOff, {}};
   if (option == "--quit" && instanceKnown) return {TStartAction::Quit, {}};
   if (option == "--terminate" && instanceKnown) return {TStartAction::Terminate, {}};
+  if (option == "--help") return {TStartAction::Help, {}};
+  if (option == "--version") return {TStartAction::Version, {}};
   return {TStartAction::Refused, option};
 }
 
@@ -24,5 +27,24 @@ std::string RefusedOptionText(const std::string& argument, bool instanceKnown) {
   }
   return text;
 }
+
+std::string HelpText(bool instanceKnown) {
+  std::string text =
+      "Aufruf: zerka2remote [OPTION]\n"
+      "\n"
+      "Überwacht und steuert einen Zerka-Proxy-Server aus dem Infobereich. Ohne Option läuft\n"
+      "das Programm im Infobereich; jede Option erledigt ihre Aufgabe und endet sofort.\n"
+      "\n"
+      "  --autostart=on    beim Anmelden starten\n"
+      "  --autostart=off   nicht mehr beim Anmelden starten\n"_l1;
+  if (instanceKnown) {
+    text += "  --quit            das laufende Programm beenden\n"
+            "  --terminate       das laufende Programm sofort beenden\n";
+  }
+  return text + "  --help            diese Hilfe\n"
+                "  --version         die Version\n";
+}
+
+std::string VersionText() { return "zerka2remote " ZERKA_VERSION "\n"; }
 
 }  // namespace zerka

@@ -12,7 +12,9 @@ namespace zerka {
 // The nine tray pictures by state index: 0 connected, 1 dialling, 2 countdown restarted,
 // 3 not connected, 4 and 5 spare, 6 connection attempt failed, 7 state unknown, 8 locked.
 // Each is 16x16 and carries the same picture drawn at 20, 24 and 32 pixels as its
-// LargerDrawings (pictures/trayN_20.xpm, trayN_24.xpm, trayN_32.xpm).
+// LargerDrawings (pictures/trayN_20.xpm, trayN_24.xpm, trayN_32.xpm). Where their dark parts
+// meet the transparent ground they carry a one-pixel white edge ("e"), so that a black bar does
+// not swallow them; on a white bar the edge disappears.
 const std::vector<TIconImagePtr>& TrayPictures();
 
 // The tray icon's picture before any state is known: it looks like tray picture 0.

@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 
+#include "monitor/Pictures.h"
 #include "platform/qt/QtPlatform.h"
 #include "platform/qt/XdgAutostart.h"
 
@@ -17,6 +18,9 @@ constexpr int kTrayWaitMs = 10000;
 std::shared_ptr<void> InstallProgramPlatform() {
   auto installation = qt::InstallQtPlatform();
   installation->NoticeMissingTray(kTrayWaitMs, "Kein Infobereich gefunden");
+  // Window managers that read only the window's own icon, and a start from the build folder,
+  // would show a generic one.
+  installation->SetWindowIcon(*InitialTrayPicture(), ProgramIcon());
   return installation;
 }
 
@@ -29,6 +33,8 @@ bool ProgramCanShowWindows() {
   }
   return false;
 }
+
+std::function<void(const std::string&)> ProgramPrinter() { return {}; }
 
 std::unique_ptr<IAutostartPort> ProgramAutostart() {
   return std::make_unique<qt::TXdgAutostart>(qt::TXdgAutostart::ThisProgram());

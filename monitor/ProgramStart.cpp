@@ -40,6 +40,15 @@ int SetAutostart(bool on, const TProgramPorts& ports) {
   return 1;
 }
 
+int Print(const std::string& text, const TProgramPorts& ports) {
+  if (ports.Print) {
+    ports.Print(text);
+  } else {
+    std::cout << Latin1ToUtf8(text) << std::flush;
+  }
+  return 0;
+}
+
 int EndRunning(TInstanceRequest request, const TProgramPorts& ports) {
   if (ports.Instance->Request(request)) return 0;
   Report(request == TInstanceRequest::Quit ? "Das laufende Programm hat sich nicht beendet."
@@ -87,6 +96,8 @@ int RunProgram(const std::vector<std::string>& args, TProgramPorts ports) {
     case TStartAction::AutostartOff: return SetAutostart(false, ports);
     case TStartAction::Quit: return EndRunning(TInstanceRequest::Quit, ports);
     case TStartAction::Terminate: return EndRunning(TInstanceRequest::Terminate, ports);
+    case TStartAction::Help: return Print(HelpText(instanceKnown), ports);
+    case TStartAction::Version: return Print(VersionText(), ports);
     case TStartAction::Refused: break;
   }
   Complain(RefusedOptionText(commandLine.Refused, instanceKnown), ports);

@@ -23,12 +23,15 @@ struct TProgramPorts {
   // False where no window can be shown (a Linux shell without a display): a refusal then
   // goes to standard error alone.
   bool CanShowWindows = true;
+  // Writes --help's and --version's Latin-1 text where the user reads it; empty: UTF-8 to
+  // standard output.
+  std::function<void(const std::string&)> Print;
 };
 
-// Returns the exit status: 0 done, 1 an option could not be carried out, 3 an argument was
-// refused. --quit and --terminate: 0 when no program runs in the session any more, 1 when it
-// still does. Only a refusal shows a message box; the options the installer calls
-// (--autostart, --quit, --terminate) report to standard error alone.
+// Returns the exit status: 0 done (--help and --version included), 1 an option could not be
+// carried out, 3 an argument was refused. --quit and --terminate: 0 when no program runs in the
+// session any more, 1 when it still does. Only a refusal shows a message box; the options the
+// installer calls (--autostart, --quit, --terminate) report to standard error alone.
 int RunProgram(const std::vector<std::string>& args, TProgramPorts ports);
 
 // What the running program does for a later start: Show as the tray menu's

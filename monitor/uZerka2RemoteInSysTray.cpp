@@ -12,5 +12,6 @@ int main(int argc, char** argv) {
   const std::vector<std::string> args(argv + (argc > 0 ? 1 : 0), argv + argc);
   const auto autostart = ProgramAutostart();
   const auto instance = ProgramInstance();
-  return RunProgram(args, {*autostart, instance.get(), InstallProgramPlatform, ProgramCanShowWindows()});
+  return RunProgram(args,
+                    {*autostart, instance.get(), InstallProgramPlatform, ProgramCanShowWindows(), ProgramPrinter()});
 }

@@ -2,8 +2,8 @@
 """Checks that each program's manual page and its own help name the same options:
 check-man-help.py BINDIR MANDIR
 
-The program's side is what it prints for --help (zerka2remote: its refusal text, which lists
-its options): the options in each entry of an option or a command; the manual page's side is
+The program's side is what it prints for --help: the options in each entry of an option or a
+command; the manual page's side is
 the options in the tags of its tagged paragraphs (.TP).
 In both, an option is -x or --long, with a value after "=" only where it is part of the
 option itself (--autostart=on), not a placeholder (--host=HOST). Prints one PASS, FAIL or SKIP
@@ -20,7 +20,7 @@ OPTION = re.compile(r"(?<![\w-])(--?[A-Za-z0-9][A-Za-z0-9-]*(?:=[a-z]+\b)?)")
 
 
 def help_options(program):
-    # Without a display the program shows no message box: the text goes to standard error.
+    # Without a display no program could show a message box, should one try.
     env = {k: v for k, v in os.environ.items() if k not in ("DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM")}
     run = subprocess.run([program, "--help"], capture_output=True, env=env, timeout=30)
     text = (run.stdout + run.stderr).decode("utf-8", "replace").replace("\r", "")

@@ -12,6 +12,7 @@
 #include "base/Latin1.h"
 #include "sim/Console.h"
 #include "sim/SimServer.h"
+#include "sim/SimSocket.h"
 
 namespace {
 
@@ -81,6 +82,8 @@ Arguments Parse(const std::vector<std::string>& args) {
     if (i + 1 >= args.size()) throw std::invalid_argument("unbekannte Option oder Wert fehlt: " + option);
     const std::string& value = args[++i];
     if (option == "--bind") {
+      // A bad address is a wrong call (2), not a port that cannot be bound (1).
+      zerka::sim::Endpoint::Parse(value, 0);
       parsed.bind = value;
     } else if (option == "--port") {
       parsed.port = ParsePort(value);

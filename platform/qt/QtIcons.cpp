@@ -41,6 +41,15 @@ QPixmap ToPixmap(const TPicture& picture) {
 
 }  // namespace
 
+QIcon ToWindowIcon(const TIconImage& small, const TPicture& large) {
+  QIcon icon;
+  for (const int size : {16, 22, 24, 48}) icon.addPixmap(QPixmap::fromImage(ToImage(small, size)));
+  const QPixmap drawn = ToPixmap(large);
+  icon.addPixmap(drawn);
+  icon.addPixmap(drawn.scaled(drawn.size() * 2, Qt::IgnoreAspectRatio, Qt::FastTransformation));
+  return icon;
+}
+
 QIcon ToButtonIcon(const TButtonGlyph& glyph) {
   QIcon icon;
   icon.addPixmap(ToPixmap(glyph.Normal), QIcon::Normal);

@@ -17,6 +17,10 @@ QImage ToImage(const TIconImage& picture, int size);
 // An icon holding the picture at the tray sizes 16, 22, 24, 32 and 48 pixels. An empty
 // picture gives a fully transparent icon, so that an icon always has a face.
 QIcon ToIcon(const TIconImagePtr& picture);
+// The windows' icon, for title bars, task bars and window switchers: the small picture's drawings
+// at 16, 22, 24 and 48 pixels, the large 32x32 picture at 32 and 64, as the installed icons are.
+QIcon ToWindowIcon(const TIconImage& small, const TPicture& large);
+
 // A button's icon: the glyph's normal image, and its disabled image for the disabled mode.
 QIcon ToButtonIcon(const TButtonGlyph& glyph);
 

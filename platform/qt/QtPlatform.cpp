@@ -5,6 +5,7 @@
 #include "platform/qt/FileSettingsStore.h"
 #include "platform/qt/QtDesktop.h"
 #include "platform/qt/QtDialogs.h"
+#include "platform/qt/QtIcons.h"
 #include "platform/qt/QtLocale.h"
 #include "platform/qt/QtNotifyArea.h"
 #include "platform/qt/QtServices.h"
@@ -65,6 +66,10 @@ TFileSettingsStore& TQtPlatformInstallation::Settings() { return platform_->stor
 
 void TQtPlatformInstallation::NoticeMissingTray(int afterMs, const std::string& notice) {
   platform_->notifyArea.NoticeMissingTray(afterMs, notice);
+}
+
+void TQtPlatformInstallation::SetWindowIcon(const TIconImage& small, const TPicture& large) {
+  QApplication::setWindowIcon(ToWindowIcon(small, large));
 }
 
 std::unique_ptr<TQtPlatformInstallation> InstallQtPlatform(const std::filesystem::path& softwareFolder) {

@@ -14,6 +14,8 @@
 #include <memory>
 #include <string>
 
+#include "framework/IconImage.h"
+#include "framework/Picture.h"
 #include "framework/Platform.h"
 
 namespace zerka::qt {
@@ -38,6 +40,9 @@ class TQtPlatformInstallation {
   // When no tray host has turned up afterMs after this call, shows the program's windows
   // with `notice` in their status line, so that the program stays reachable.
   void NoticeMissingTray(int afterMs, const std::string& notice);
+
+  // The icon of every window the program shows (X11's _NET_WM_ICON), see ToWindowIcon.
+  void SetWindowIcon(const TIconImage& small, const TPicture& large);
 
  private:
   class TPlatform;

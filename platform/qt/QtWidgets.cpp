@@ -26,7 +26,7 @@ constexpr int kStatusIndent = 2;
 class TFormWidget : public QWidget {
  public:
   TFormWidget(const TFormDesc& desc, TQtDesktop& desktop, TWindowHandle handle)
-      : QWidget(nullptr, FlagsFor(desc)), desktop_(desktop), handle_(handle) {
+      : QWidget(nullptr, FlagsFor(desc)), desktop_(desktop), handle_(handle), maximizable_(desc.MaximizeBox) {
     setWindowTitle(ToQString(desc.Caption));
     setFont(DialogFont());
     QPalette colours = palette();
@@ -50,6 +50,12 @@ class TFormWidget : public QWidget {
   }
 
   void changeEvent(QEvent* event) override {
+    constexpr Qt::WindowStates kEnlarged = Qt::WindowMaximized | Qt::WindowFullScreen;
+    if (event->type() == QEvent::WindowStateChange && !maximizable_ && (windowState() & kEnlarged)) {
+      // Qt's own title bar under Wayland offers maximising whatever the window's hints say.
+      setWindowState(windowState() & ~kEnlarged);
+      return;
+    }
     if (event->type() == QEvent::WindowStateChange) {
       desktop_.FormStateChanged(handle_, windowState().testFlag(Qt::WindowMinimized));
     }
@@ -77,6 +83,7 @@ class TFormWidget : public QWidget {
 
   TQtDesktop& desktop_;
   TWindowHandle handle_;
+  bool maximizable_;
 };
 
 // A lowered outer bevel around a raised inner one.

@@ -30,6 +30,19 @@ std::string ExecArgument(const std::string& argument) {
   return value;
 }
 
+// A string value as it stands, with the format's escapes.
+std::string StringValue(const std::string& text) {
+  std::string value;
+  for (const char c : text) {
+    if (c == '\\') value += "\\\\";
+    else if (c == '\n') value += "\\n";
+    else if (c == '\t') value += "\\t";
+    else if (c == '\r') value += "\\r";
+    else value += c;
+  }
+  return value;
+}
+
 }  // namespace
 
 std::filesystem::path TXdgAutostart::EntryFile() {
@@ -56,6 +69,9 @@ std::string TXdgAutostart::EntryText(const std::filesystem::path& program) {
          "Type=Application\n"
          "Name=Zerka2 Remote\n"
          "Comment=Watches and remote-controls a Zerka proxy server from the notification area\n"
+         "Comment[de]=\xC3\x9C" "berwacht und steuert einen Zerka-Proxy-Server aus dem Infobereich\n"
+         // Once the program is gone, the session no longer tries to start it at every log-in.
+         "TryExec=" + StringValue(program.string()) + "\n"
          "Exec=" + ExecArgument(program.string()) + "\n"
          "Icon=zerka2remote\n"
          "Terminal=false\n"

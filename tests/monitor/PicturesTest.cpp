@@ -2,7 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
 #include <set>
+#include <string>
+#include <utility>
+#include <vector>
+
 
 namespace zerka {
 namespace {
@@ -32,7 +38,7 @@ constexpr TPoint kVerticalLink{2, 7};
 constexpr TPoint kLogoMark{9, 9};
 constexpr TPoint kTriangle{11, 8};
 constexpr TPoint kPadlockBody{6, 9};
-constexpr TPoint kBackground{7, 0};
+constexpr TPoint kBackground{14, 7};
 
 void ExpectPixel(const TIconImage& image, TPoint at, std::uint32_t expected, int picture, const char* part) {
   SCOPED_TRACE(testing::Message() << "picture " << picture << ", " << part);
@@ -145,6 +151,72 @@ TEST(PicturesTest, LargerTrayDrawingsFollowTheStateTable) {
         }
       }
       EXPECT_GT(overlay, n * n / 32) << "overlay colour";
+    }
+  }
+}
+
+// Relative luminance and contrast ratio as WCAG defines them; 3:1 is its least for the parts
+// of a picture.
+double Luminance(std::uint32_t rgb) {
+  auto channel = [rgb](int shift) {
+    const double v = ((rgb >> shift) & 0xFF) / 255.0;
+    return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4);
+  };
+  return 0.2126 * channel(16) + 0.7152 * channel(8) + 0.0722 * channel(0);
+}
+double Contrast(std::uint32_t a, std::uint32_t b) {
+  const double la = Luminance(a), lb = Luminance(b);
+  return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+// Where the drawing meets its transparent ground, is the edge seen on a bar of this colour?
+// From each ground pixel inwards, pixels the bar's own colour are passed over (a light edge on
+// a white bar); the first other pixel, or the one behind it, must stand out 3:1. A run of the
+// bar's colour that leads back to the ground is a part the bar swallows, unless each of its
+// pixels lies beside one that stands out. Returns the first edge not seen, or "".
+std::string UnseenEdge(const TIconDrawing& drawing, std::uint32_t bar) {
+  constexpr std::pair<int, int> kSteps[] = {{1, 0}, {-1, 0}, {0, 1}, {0, -1}};
+  const int n = drawing.Side;
+  auto drawn = [&](int x, int y) { return x >= 0 && y >= 0 && x < n && y < n && !drawing.TransparentAt(x, y); };
+  auto standsOut = [&](int x, int y) { return drawn(x, y) && Contrast(drawing.ColorAt(x, y), bar) >= 3; };
+  auto likeBar = [&](int x, int y) { return drawn(x, y) && Contrast(drawing.ColorAt(x, y), bar) < 1.1; };
+  auto framed = [&](int x, int y) {
+    return standsOut(x - 1, y) || standsOut(x + 1, y) || standsOut(x, y - 1) || standsOut(x, y + 1);
+  };
+  for (int y = 0; y < n; ++y) {
+    for (int x = 0; x < n; ++x) {
+      if (drawn(x, y)) continue;
+      for (const auto& [dx, dy] : kSteps) {
+        int cx = x + dx, cy = y + dy;
+        bool swallowed = false;
+        for (; likeBar(cx, cy); cx += dx, cy += dy) swallowed |= !framed(cx, cy);
+        const bool inside = cx >= 0 && cy >= 0 && cx < n && cy < n;
+        const bool seen = !inside || (drawn(cx, cy) ? standsOut(cx, cy) || standsOut(cx + dx, cy + dy) : !swallowed);
+        if (!seen) {
+          return std::to_string(x) + "," + std::to_string(y) + " towards " + std::to_string(dx) + "," +
+                 std::to_string(dy);
+        }
+      }
+    }
+  }
+  return "";
+}
+
+// GNOME's top bar is black, many others are white: the boxes' black outlines and the dark blue
+// box must not vanish into either.
+TEST(PicturesTest, TrayPicturesStandOutOnABlackAndOnAWhiteBar) {
+  for (std::size_t i = 0; i < TrayPictures().size(); ++i) {
+    const TIconImage& picture = *TrayPictures()[i];
+    TIconDrawing small;
+    small.Side = TIconImage::kWidth;
+    small.Colors.assign(picture.Colors.begin(), picture.Colors.end());
+    small.Transparent.assign(picture.Transparent.begin(), picture.Transparent.end());
+    std::vector<const TIconDrawing*> drawings = {&small};
+    for (const auto& larger : picture.LargerDrawings) drawings.push_back(larger.get());
+    for (const TIconDrawing* drawing : drawings) {
+      const int side = drawing->Side;
+      EXPECT_EQ(UnseenEdge(*drawing, kBlack), "") << "picture " << i << " at " << side << " on black";
+      EXPECT_EQ(UnseenEdge(*drawing, kWhite), "") << "picture " << i << " at " << side << " on white";
     }
   }
 }

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 
+#include "base/ProjectVersion.h"
 #include "monitor/CommandLine.h"
 #include "monitor/ProgramStart.h"
 #include "platform/headless/HeadlessStart.h"
@@ -17,6 +18,8 @@ TEST(CommandLine, KnowsItsOptionsAndRefusesEverythingElse) {
   EXPECT_EQ(ParseCommandLine({"--autostart=off"}, false).Action, TStartAction::AutostartOff);
   EXPECT_EQ(ParseCommandLine({"--quit"}, true).Action, TStartAction::Quit);
   EXPECT_EQ(ParseCommandLine({"--terminate"}, true).Action, TStartAction::Terminate);
+  EXPECT_EQ(ParseCommandLine({"--help"}, false).Action, TStartAction::Help);
+  EXPECT_EQ(ParseCommandLine({"--version"}, false).Action, TStartAction::Version);
   for (const auto& refused : {"--quit", "--terminate", "--autostart", "--autostart=ON", "-autostart=on", ""}) {
     const TCommandLine line = ParseCommandLine({refused}, false);
     EXPECT_EQ(line.Action, TStartAction::Refused) << refused;
@@ -30,15 +33,33 @@ TEST(CommandLine, KnowsItsOptionsAndRefusesEverythingElse) {
 class ProgramStart : public MonitorTest {
  protected:
   int Run(const std::vector<std::string>& args, bool withInstance = true) {
-    return RunProgram(args, {autostart, withInstance ? &instance : nullptr, [this] {
+    return RunProgram(args, {autostart, withInstance ? &instance : nullptr,
+                             [this] {
                                ++platformInstalls;
                                return std::shared_ptr<void>();
-                             }});
+                             },
+                             true, [this](const std::string& text) { printed += text; }});
   }
   headless::THeadlessAutostart autostart;
   headless::THeadlessInstance instance;
   int platformInstalls = 0;
+  std::string printed;
 };
+
+TEST_F(ProgramStart, HelpAndVersionArePrintedWithStatus0AndNoBox) {
+  EXPECT_EQ(Run({"--help"}), 0);
+  EXPECT_EQ(printed, HelpText(true));
+  for (const char* option : {"--autostart=on", "--autostart=off", "--quit", "--terminate", "--help", "--version"}) {
+    EXPECT_NE(printed.find(std::string("\n  ") + option + " "), std::string::npos) << option;
+  }
+  EXPECT_EQ(HelpText(false).find("--quit"), std::string::npos) << "only where one program runs per session";
+  printed.clear();
+  EXPECT_EQ(Run({"--version"}), 0);
+  EXPECT_EQ(printed, "zerka2remote " ZERKA_VERSION "\n");
+  EXPECT_TRUE(platform.Modal.MessageBoxes.empty());
+  EXPECT_EQ(platformInstalls, 0);
+  EXPECT_TRUE(instance.Requests.empty());
+}
 
 TEST_F(ProgramStart, AnUnknownOptionIsRefusedWithAGermanBoxAndStatus3) {
   EXPECT_EQ(Run({"--hilfe"}), 3);

@@ -206,6 +206,20 @@ TEST_F(QtWindowsTest, MinimisingSendsTheWindowToTheTrayEveryTime) {
   }
 }
 
+// What a title bar's maximise button asks for, Qt's own under Wayland included.
+TEST_F(QtWindowsTest, TheFixedWindowIsNeverMaximised) {
+  Start();
+  form->Einstellungen1Click(form);
+  const QSize size = FormWidget()->size();
+  for (const Qt::WindowState state : {Qt::WindowMaximized, Qt::WindowFullScreen}) {
+    FormWidget()->setWindowState(state);
+    QApplication::processEvents();
+    EXPECT_EQ(FormWidget()->windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen), Qt::WindowNoState);
+    EXPECT_EQ(FormWidget()->size(), size);
+    EXPECT_TRUE(form->Visible());
+  }
+}
+
 TEST_F(QtWindowsTest, TheCloseBoxAsksAndKeepsTheProgramOnCancel) {
   Start();
   form->Show();

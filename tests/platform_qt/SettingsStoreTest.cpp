@@ -44,6 +44,26 @@ TEST(SettingsFile, AwkwardValuesReadBackExactly) {
   EXPECT_EQ(ParseSettingsFile(file, kSection), written);
 }
 
+// zerka2remote(1) shows how to give the settings without the window; a user copies its lines.
+TEST(SettingsFile, TheManualPagesExampleGivesEveryValueItShows) {
+  std::istringstream page(ReadAll(ZERKA_MANUAL_PAGE));
+  std::string line, example;
+  while (std::getline(page, line) && line.find("Einstellungen ohne Fenster vorgeben") == std::string::npos) {
+  }
+  while (std::getline(page, line) && line != ".nf") {
+  }
+  while (std::getline(page, line) && line != ".fi") {
+    for (std::size_t at; (at = line.find("\\-")) != std::string::npos;) line.replace(at, 2, "-");
+    example += line + "\n";
+  }
+  ASSERT_FALSE(example.empty()) << "no example in " << ZERKA_MANUAL_PAGE;
+  const TSettingsValues values = ParseSettingsFile(DecodeFileText(example), kSection);
+  const TSettingsValues expected = {{"Proxy Host", "proxy.example.org"}, {"Proxy Port", "4295"},
+                                    {"Abfrageinterval", "1000"},         {"Aktiviert", "1"},
+                                    {"Ballooninfo", "1"}};
+  EXPECT_EQ(values, expected) << example;
+}
+
 TEST(SettingsFile, MalformedFileYieldsWhatCanBeRead) {
   const std::string file =
       "\xFF\xFE garbage without equals\r\n"

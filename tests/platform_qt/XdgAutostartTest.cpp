@@ -3,13 +3,17 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
 
+#include <sys/wait.h>
 #include <unistd.h>
+
+#include "base/ProjectVersion.h"
 
 #include "platform/qt/XdgAutostart.h"
 
@@ -49,6 +53,12 @@ TEST_F(XdgAutostart, EnableWritesTheEntryAndDisableRemovesIt) {
   EXPECT_EQ(text.rfind("[Desktop Entry]\n", 0), 0u);
   EXPECT_NE(text.find("\nType=Application\n"), std::string::npos);
   EXPECT_NE(text.find("\nExec=\"/opt/Zerka 2/bin/zerka2remote\"\n"), std::string::npos);
+  EXPECT_NE(text.find("\nTryExec=/opt/Zerka 2/bin/zerka2remote\n"), std::string::npos);
+  EXPECT_NE(text.find("\nComment[de]=\xC3\x9C" "berwacht"), std::string::npos);
+  if (std::system("command -v desktop-file-validate > /dev/null") == 0) {
+    EXPECT_EQ(std::system(("test -z \"$(desktop-file-validate '" + Entry().string() + "' 2>&1)\"").c_str()), 0)
+        << "desktop-file-validate finds fault with the entry";
+  }
   EXPECT_TRUE(autostart.Disable());
   EXPECT_FALSE(fs::exists(Entry()));
   EXPECT_TRUE(autostart.Disable()) << "off already";
@@ -74,6 +84,24 @@ TEST_F(XdgAutostart, TheProgramsOptionsWriteAndRemoveTheEntry) {
   ASSERT_EQ(std::system((env + program + " --autostart=off").c_str()), 0);
   EXPECT_FALSE(fs::exists(Entry()));
   EXPECT_FALSE(fs::exists(folder / "Velmarin")) << "no settings touched";
+}
+
+// With a display at hand: a message box would wait for a click until the time-out ends it.
+TEST_F(XdgAutostart, TheProgramPrintsItsHelpAndVersionAndEnds) {
+  auto run = [](const std::string& option, std::string& out) {
+    FILE* pipe = ::popen(("QT_QPA_PLATFORM=offscreen timeout 20 " ZERKA_PROGRAM " " + option).c_str(), "r");
+    char buffer[256];
+    for (std::size_t got; (got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) out.append(buffer, got);
+    const int status = ::pclose(pipe);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  };
+  std::string help, version;
+  EXPECT_EQ(run("--help", help), 0);
+  for (const char* option : {"--autostart=on", "--autostart=off", "--help", "--version"}) {
+    EXPECT_NE(help.find(std::string("\n  ") + option + " "), std::string::npos) << option << " in\n" << help;
+  }
+  EXPECT_EQ(run("--version", version), 0);
+  EXPECT_EQ(version, "zerka2remote " ZERKA_VERSION "\n");
 }
 
 }  // namespace

@@ -10,6 +10,7 @@ Prints one PASS: or FAIL: line per check; exits 1 when any failed.
 """
 import os
 import re
+import shutil
 import subprocess
 import sys
 import tempfile
@@ -219,6 +220,13 @@ def without_tray(bus, program, sim, work):
             subprocess.run(["xdotool", "key", "Escape"])
             run_until(lambda: False, 1)
             check("without a tray \"Abbrechen\" leaves the window reachable", window in visible_windows("Zerka2"))
+            # Window managers and task bars that read only the window's own icon.
+            what = "the window carries the program's icon at 16 and 32 pixels (_NET_WM_ICON)"
+            if shutil.which("xprop"):
+                icon = subprocess.run(["xprop", "-id", window, "_NET_WM_ICON"], capture_output=True, text=True).stdout
+                check(what, "Icon (16 x 16)" in icon and "Icon (32 x 32)" in icon, icon.splitlines()[0] if icon else "")
+            else:
+                print(f"SKIP: {what} (xprop is not installed: x11-utils)", flush=True)
         names = own_names(bus, notifications=False)
         watcher.StatusNotifierHostRegistered()
         check("a tray host coming later gets the icon", run_until(lambda: watcher.items, 10))
