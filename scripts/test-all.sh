@@ -13,7 +13,6 @@ jobs=$(( $(nproc) < 2 ? 1 : 2 ))
 failed=0
 passed_total=0
 failed_total=0
-skipped_total=0
 log_dir=$(mktemp -d)
 skip_lines="$log_dir/skipped"
 : > "$skip_lines"
@@ -42,81 +41,40 @@ step() {
   stage_cpu_start=$(children_cpu)
   printf '\n== %s\n' "$*"
 }
+# Every skip is one line of this file, so the checks run beside the builds can add theirs.
 not_run() {  # not_run WHAT REASON
   printf 'SKIP: %s (%s)\n' "$1" "$2" >> "$skip_lines"
-  skipped_total=$(( skipped_total + 1 ))
 }
 
-step "set-up: packages"
-bash scripts/install-deps.sh || exit 1
-source scripts/wine-env.sh
-source scripts/package-groups.sh
-
-step "what this machine can run"
-display=yes
-if missing=$(groups_missing display) && [ -n "$missing" ]; then
-  display="no virtual display: $missing"
-elif ! timeout 60 xvfb-run -a -s "-screen 0 640x480x24" true > "$log_dir/xvfb.log" 2>&1; then
-  display="no virtual display: Xvfb does not start here ($(tail -n 1 "$log_dir/xvfb.log"))"
-fi
-tray_host=yes
-if [ "$display" != yes ]; then
-  tray_host="no display for a tray host"
-elif ! timeout 60 bash scripts/with-tray.sh bash -c '[ -n "${ZERKA_TRAY_HOST:-}" ]' > /dev/null 2>&1; then
-  tray_host="the tray host (trayer) does not come up on the virtual display"
-fi
-export WINEPREFIX="$log_dir/wineprefix"
-wine64=yes
-if missing=$(groups_missing wine) && [ -n "$missing" ]; then
-  wine64="no Wine: $missing"
-  ZERKA_WINE32=$wine64
-  export ZERKA_WINE32
-elif ! timeout 300 bash -c 'source scripts/wine-env.sh && wine_boot'; then
-  wine64="Wine cannot make a prefix with its 64-bit loader"
-  ZERKA_WINE32="no Wine prefix"
-  export ZERKA_WINE32
-else
-  if missing=$(groups_missing wine32) && [ -n "$missing" ]; then
-    ZERKA_WINE32="no 32-bit Wine: $missing"
-    export ZERKA_WINE32
+# count_checks NAME: counts NAME.log of a script that prints one "PASS: ", "FAIL: " or "SKIP: "
+# line per check, and NAME.status, its exit status. A script that fails without a failed check
+# counts as one failure.
+count_checks() {
+  local name=$1 status p f
+  status=$(cat "$log_dir/$name.status")
+  p=$(grep -c '^PASS: ' "$log_dir/$name.log")
+  f=$(grep -c '^FAIL: ' "$log_dir/$name.log")
+  passed_total=$(( passed_total + p ))
+  failed_total=$(( failed_total + f ))
+  grep '^SKIP: ' "$log_dir/$name.log" >> "$skip_lines"
+  if [ "$status" -ne 0 ]; then
+    failed=1
+    [ "$f" -gt 0 ] || failed_total=$(( failed_total + 1 ))
   fi
-  wine32_check
-  wine_end
-fi
-# The black-holed host's test (in ctest) finds this out for itself and skips with the reason.
-netns=yes
-probe_ns=zerka-probe-$$
-if [ "$(id -u)" -ne 0 ]; then
-  netns="network namespaces need root"
-elif ! ip netns add "$probe_ns" 2> "$log_dir/netns.log"; then
-  netns="network namespaces are not permitted here ($(tail -n 1 "$log_dir/netns.log"))"
-else
-  ip netns del "$probe_ns"
-fi
-for capability in display tray_host wine64 ZERKA_WINE32 netns; do
-  printf '%-13s %s\n' "$capability:" "${!capability}"
-done
-
-for preset in linux linux-asan win64 win32; do
-  step "build $preset"
-  cmake --preset "$preset" > "$log_dir/configure-$preset.log" 2>&1 \
-    || { cat "$log_dir/configure-$preset.log"; exit 1; }
-  targets=()
-  if [ "$preset" = win32 ] && [ "$ZERKA_WINE32" != yes ]; then
-    # Its tests cannot run here: build what ships, so the 32-bit build still has to compile.
-    targets=(--target zerka2remote zerka2ctl zerka-sim)
-    not_run "the win32 test programs (built only where they can run)" "$ZERKA_WINE32"
-  fi
-  cmake --build --preset "$preset" -j "$jobs" "${targets[@]}" || exit 1
-done
-if missing=$(groups_missing installer) && [ -n "$missing" ]; then
-  installer="no installer: $missing"
-  not_run "the Windows installer" "$installer"
-else
-  installer=yes
-  step "build the Windows installer"
-  cmake --build --preset win64 --target installer || exit 1
-fi
+}
+run_checks() {  # run_checks NAME COMMAND...: runs such a script, shows and counts its lines
+  local name=$1
+  shift
+  "$@" 2>&1 | tee "$log_dir/$name.log"
+  echo "${PIPESTATUS[0]}" > "$log_dir/$name.status"
+  count_checks "$name"
+}
+# missing_for GROUP...: true, printing why, when a package of those groups is not installed.
+missing_for() {
+  local missing
+  missing=$(groups_missing "$@")
+  [ -n "$missing" ] && printf '%s' "$missing"
+}
 
 # ctest's summary counts a skipped test among those that did not fail; each one is listed
 # under "The following tests did not run", and its reason is in the test log.
@@ -141,6 +99,147 @@ count_ctest() {  # count_ctest LOG BUILD_DIR
   [ -n "$line" ] || { failed=1; failed_total=$(( failed_total + 1 )); }
 }
 
+step "set-up: packages"
+bash scripts/install-deps.sh || exit 1
+source scripts/wine-env.sh
+source scripts/package-groups.sh
+
+step "what this machine can run"
+display=yes
+if missing=$(missing_for display); then
+  display="no virtual display: $missing"
+elif ! timeout 60 xvfb-run -a -s "-screen 0 640x480x24" true > "$log_dir/xvfb.log" 2>&1; then
+  display="no virtual display: Xvfb does not start here ($(tail -n 1 "$log_dir/xvfb.log"))"
+fi
+tray_host=yes
+if [ "$display" != yes ]; then
+  tray_host="no display for a tray host"
+elif ! timeout 60 bash scripts/with-tray.sh bash -c '[ -n "${ZERKA_TRAY_HOST:-}" ]' > /dev/null 2>&1; then
+  tray_host="the tray host (trayer) does not come up on the virtual display"
+fi
+export WINEPREFIX="$log_dir/wineprefix"
+wine64=yes
+if missing=$(missing_for wine); then
+  wine64="no Wine: $missing"
+  ZERKA_WINE32=$wine64
+  export ZERKA_WINE32
+elif ! timeout 300 bash -c 'source scripts/wine-env.sh && wine_boot'; then
+  wine64="Wine cannot make a prefix with its 64-bit loader"
+  ZERKA_WINE32="no Wine prefix"
+  export ZERKA_WINE32
+else
+  if missing=$(missing_for wine32); then
+    ZERKA_WINE32="no 32-bit Wine: $missing"
+    export ZERKA_WINE32
+  fi
+  wine32_check
+  wine_end
+fi
+# The black-holed host's test (in ctest) finds this out for itself and skips with the reason.
+netns=yes
+probe_ns=zerka-probe-$$
+if [ "$(id -u)" -ne 0 ]; then
+  netns="network namespaces need root"
+elif ! ip netns add "$probe_ns" 2> "$log_dir/netns.log"; then
+  netns="network namespaces are not permitted here ($(tail -n 1 "$log_dir/netns.log"))"
+else
+  ip netns del "$probe_ns"
+fi
+for capability in display tray_host wine64 ZERKA_WINE32 netns; do
+  printf '%-13s %s\n' "$capability:" "${!capability}"
+done
+
+# The checks of the Linux programs wait on real desktops, panels, a monitoring core and name
+# services far more than they compute, so they run beside the other builds, which yield the
+# processor to them (nice 19). Each writes its own log; they are shown and counted once both
+# are done, and their stages are listed as "beside the builds".
+beside_ran="$log_dir/beside-ran"
+: > "$beside_ran"
+beside() {  # beside NAME "GROUP..." COMMAND...: one check script of the job beside the builds
+  local name=$1 groups=$2 missing start=$SECONDS
+  shift 2
+  if missing=$(missing_for $groups); then
+    not_run "$name" "$missing"
+    return
+  fi
+  "$@" > "$log_dir/$name.log" 2>&1
+  echo $? > "$log_dir/$name.status"
+  echo "$name" >> "$beside_ran"
+  printf '%6d s            beside the builds: %s\n' $(( SECONDS - start )) "$name" >> "$stage_times"
+}
+# The Linux program in real tray hosts and with a real notification server, each check script
+# on its own private bus and display: xfce4-panel and lxqt-panel driven by mouse and keyboard,
+# libdbusmenu-glib, xfce4-notifyd, and a sway session with waybar (which needs no X display).
+host_checks=(
+  "xfce-panel|display session-bus xfce"
+  "lxqt-panel|display session-bus lxqt"
+  "dbusmenu-client|display session-bus xfce"
+  "notifyd|display session-bus xfce"
+  "wayland|session-bus wayland"
+)
+checks_beside_the_builds() {
+  local entry host
+  beside setup-check "" timeout 120 bash tests/setup/install-deps-check.sh
+  beside nagios-check nagios timeout 180 bash tests/tools/nagios-check.sh build/linux
+  beside name-service-check "" timeout 60 bash tests/tools/name-service-check.sh build/linux
+  for entry in "${host_checks[@]}"; do
+    host=${entry%%|*}
+    if [ "$host" != wayland ] && [ "$display" != yes ]; then
+      not_run "tests/platform_qt/hosts/$host-check.sh" "$display"
+      continue
+    fi
+    beside "hosts-$host" "${entry#*|}" \
+      env ZERKA_SCREENSHOT_DIR="$log_dir/screenshots" timeout 120 bash "tests/platform_qt/hosts/$host-check.sh"
+  done
+  # The .deb from the linux preset's build (the release flags, tests beside), then lintian,
+  # desktop-file-validate, appstreamcli, the manual pages' lint and options, the unpacked zerka2ctl.
+  beside check-package "" bash scripts/check-package.sh linux
+}
+
+step "build linux"
+cmake --preset linux > "$log_dir/configure-linux.log" 2>&1 \
+  || { cat "$log_dir/configure-linux.log"; exit 1; }
+cmake --build --preset linux -j "$jobs" || exit 1
+
+checks_beside_the_builds &
+beside_pid=$!
+
+for preset in linux-asan win64 win32; do
+  step "build $preset (beside the checks)"
+  cmake --preset "$preset" > "$log_dir/configure-$preset.log" 2>&1 \
+    || { cat "$log_dir/configure-$preset.log"; kill "$beside_pid"; exit 1; }
+  targets=()
+  if [ "$preset" = win32 ] && [ "$ZERKA_WINE32" != yes ]; then
+    # Its tests cannot run here: build what ships, so the 32-bit build still has to compile.
+    targets=(--target zerka2remote zerka2ctl zerka-sim)
+    not_run "the win32 test programs (built only where they can run)" "$ZERKA_WINE32"
+  fi
+  nice -n 19 cmake --build --preset "$preset" -j "$jobs" "${targets[@]}" || { kill "$beside_pid"; exit 1; }
+done
+if installer=$(missing_for installer); then
+  installer="no installer: $installer"
+  not_run "the Windows installer" "$installer"
+else
+  installer=yes
+  step "build the Windows installer (beside the checks)"
+  nice -n 19 cmake --build --preset win64 --target installer || { kill "$beside_pid"; exit 1; }
+fi
+if fuzz_missing=$(missing_for fuzz); then
+  not_run "scripts/fuzz.sh" "$fuzz_missing"
+else
+  step "build fuzz (beside the checks)"
+  { cmake --preset fuzz > "$log_dir/configure-fuzz.log" 2>&1 \
+      && nice -n 19 cmake --build --preset fuzz -j "$jobs"; } || cat "$log_dir/configure-fuzz.log"
+fi
+
+step "waiting for the checks beside the builds"
+wait "$beside_pid"
+while read -r name; do
+  printf '\n-- %s\n' "$name"
+  cat "$log_dir/$name.log"
+  count_checks "$name"
+done < "$beside_ran"
+
 # The fault matrix and the soak run inside ctest; CI keeps the soak short (the full run of
 # 100000 cycles is in docs/reliability.md).
 export ZERKA_SOAK_CYCLES="${ZERKA_SOAK_CYCLES:-5000}"
@@ -151,46 +250,6 @@ for preset in linux linux-asan; do
   [ "${PIPESTATUS[0]}" -eq 0 ] || failed=1
   count_ctest "$log_dir/ctest-$preset.log" "build/$preset"
 done
-
-# run_checks NAME COMMAND...: a script that prints one "PASS: ", "FAIL: " or "SKIP: " line per
-# check. A script that fails without a failed check counts as one failure.
-run_checks() {
-  local name=$1 status p f
-  shift
-  "$@" 2>&1 | tee "$log_dir/$name.log"
-  status=${PIPESTATUS[0]}
-  p=$(grep -c '^PASS: ' "$log_dir/$name.log")
-  f=$(grep -c '^FAIL: ' "$log_dir/$name.log")
-  passed_total=$(( passed_total + p ))
-  failed_total=$(( failed_total + f ))
-  while IFS= read -r line; do
-    printf '%s\n' "$line" >> "$skip_lines"
-    skipped_total=$(( skipped_total + 1 ))
-  done < <(grep '^SKIP: ' "$log_dir/$name.log")
-  if [ "$status" -ne 0 ]; then
-    failed=1
-    [ "$f" -gt 0 ] || failed_total=$(( failed_total + 1 ))
-  fi
-}
-
-# run_checks_needing "GROUP..." NAME COMMAND...: run_checks NAME COMMAND..., or one SKIP line
-# for NAME naming the packages of those groups that are not installed.
-run_checks_needing() {
-  local groups=$1 name=$2 missing
-  shift
-  if missing=$(groups_missing $groups) && [ -n "$missing" ]; then
-    not_run "$name" "$missing"
-  else
-    run_checks "$@"
-  fi
-}
-
-step "the set-up script on a bad mirror day, and the main job's packages"
-run_checks setup-check timeout 120 bash tests/setup/install-deps-check.sh
-
-step "zerka2ctl check in a Nagios 4 core and against real name services"
-run_checks_needing nagios nagios-check timeout 180 bash tests/tools/nagios-check.sh build/linux
-run_checks name-service-check timeout 60 bash tests/tools/name-service-check.sh build/linux
 
 step "Windows tests under Wine"
 wine_programs=(build/win64/tests/*/*_tests.exe build/win32/tests/*/*_tests.exe)
@@ -241,46 +300,20 @@ for run in wine-gui-run wine-dpi-run wine-installer-run; do
   fi
 done
 
-# The Linux program in real tray hosts and with a real notification server, each check script
-# on its own private bus and display: xfce4-panel and lxqt-panel driven by mouse and keyboard,
-# libdbusmenu-glib, xfce4-notifyd, and a sway session with waybar (which needs no X display).
-host_checks=(
-  "xfce-panel|display session-bus xfce"
-  "lxqt-panel|display session-bus lxqt"
-  "dbusmenu-client|display session-bus xfce"
-  "notifyd|display session-bus xfce"
-  "wayland|session-bus wayland"
-)
-for entry in "${host_checks[@]}"; do
-  host=${entry%%|*}
-  step "real desktop host: $host"
-  if [ "$host" != wayland ] && [ "$display" != yes ]; then
-    not_run "tests/platform_qt/hosts/$host-check.sh" "$display"
-    continue
-  fi
-  run_checks_needing "${entry#*|}" "hosts-$host" \
-    env ZERKA_SCREENSHOT_DIR="$log_dir/screenshots" timeout 120 bash "tests/platform_qt/hosts/$host-check.sh"
-done
-
-step "the .deb, checked as packagers and software centres check it"
-# From the linux preset's build (the release flags, tests beside), then lintian,
-# desktop-file-validate, appstreamcli, the manual pages' lint and options, the unpacked zerka2ctl.
-run_checks check-package bash scripts/check-package.sh linux
-
 # The release packaging signed with a throwaway certificate: the signatures of every shipped
 # program, the uninstaller and the installer, the zip's licence and the winget manifest.
 step "Windows release package: signatures and winget manifest"
 if [ "$installer" != yes ]; then
   not_run "scripts/windows-package-check.sh" "$installer"
+elif missing=$(missing_for windows-package); then
+  not_run "scripts/windows-package-check.sh" "$missing"
 else
-  run_checks_needing windows-package windows-package-check \
-    timeout 600 bash scripts/windows-package-check.sh
+  run_checks windows-package-check timeout 600 bash scripts/windows-package-check.sh
 fi
 
 step "fuzz smoke"
 # Each fuzz target counts as one test; a failed build of the fuzzers counts as one failure.
-if missing=$(groups_missing fuzz) && [ -n "$missing" ]; then
-  not_run "scripts/fuzz.sh" "$missing"
+if [ -n "${fuzz_missing:-}" ]; then
   : > "$log_dir/fuzz.log"
   fuzz_status=0
 else
@@ -302,5 +335,5 @@ echo "Seconds per stage ($(( SECONDS / 60 )) min in all):"
 cat "$stage_times"
 echo
 cat "$skip_lines"
-echo "${passed_total} passed, ${failed_total} failed, ${skipped_total} skipped"
+echo "${passed_total} passed, ${failed_total} failed, $(wc -l < "$skip_lines") skipped"
 exit $failed
