@@ -1,7 +1,10 @@
 #include "platform/qt/QtDialogs.h"
 
+#include <QAbstractButton>
 #include <QMenu>
 #include <QMessageBox>
+
+#include <utility>
 
 #include "platform/qt/QtDesktop.h"
 #include "platform/qt/QtIcons.h"
@@ -30,6 +33,15 @@ QMessageBox::StandardButtons BoxButtons(TMsgButtons buttons) {
   return QMessageBox::Ok;
 }
 
+// The buttons speak German whatever the desktop's language, as the rest of the program does.
+void GermanButtonTexts(QMessageBox& box) {
+  const std::pair<QMessageBox::StandardButton, const char*> texts[] = {
+      {QMessageBox::Ok, "OK"}, {QMessageBox::Cancel, "Abbrechen"}, {QMessageBox::Yes, "&Ja"}, {QMessageBox::No, "&Nein"}};
+  for (const auto& [which, text] : texts) {
+    if (QAbstractButton* button = box.button(which)) button->setText(QString::fromLatin1(text));
+  }
+}
+
 TModalResult Answer(int pressed, TMsgButtons buttons) {
   switch (pressed) {
     case QMessageBox::Ok: return TModalResult::OK;
@@ -55,6 +67,7 @@ TModalResult TQtDialogs::ShowMessageBox(TWindowHandle owner, const std::string& 
   if (parent && !parent->isVisible()) parent = nullptr;
   QMessageBox box(BoxIcon(icon), ToQString(caption), ToDisplayText(text), BoxButtons(buttons), parent);
   box.setTextFormat(Qt::PlainText);
+  GermanButtonTexts(box);
   if (buttons == TMsgButtons::OKCancel) box.setEscapeButton(QMessageBox::Cancel);
   if (buttons == TMsgButtons::YesNo) box.setEscapeButton(QMessageBox::No);
   return Answer(box.exec(), buttons);
