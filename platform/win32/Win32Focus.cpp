@@ -5,9 +5,11 @@
 namespace zerka::win32 {
 namespace {
 
+// The form itself may still be hidden: it can be activated before it shows (the tray menu's
+// owner), and the focus it gives then is where the keyboard is once it shows.
 bool CanTakeFocus(HWND form, HWND control) {
-  return control && IsWindow(control) && IsChild(form, control) && IsWindowVisible(control) &&
-         IsWindowEnabled(control);
+  return control && IsWindow(control) && IsChild(form, control) &&
+         (GetWindowLongPtrW(control, GWL_STYLE) & WS_VISIBLE) && IsWindowEnabled(control);
 }
 
 LRESULT CALLBACK GermanButtonsHook(int code, WPARAM wParam, LPARAM lParam) {

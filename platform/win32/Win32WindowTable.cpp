@@ -158,6 +158,11 @@ bool FormDialogMessage(TWindowRecord& form, UINT message, WPARAM wParam, LPARAM 
     return true;
   }
   if (message == WM_SHOWWINDOW && !wParam) KeepFocusedControl(form);
+  // Shown while it was already the active window: no activation follows to give the focus.
+  if (message == WM_WINDOWPOSCHANGED && (reinterpret_cast<const WINDOWPOS*>(lParam)->flags & SWP_SHOWWINDOW) &&
+      GetActiveWindow() == form.Window && !IsChild(form.Window, GetFocus())) {
+    RestoreFocusedControl(form);
+  }
   if (message == DM_GETDEFID) {
     result = form.DefaultButton ? MAKELRESULT(GetDlgCtrlID(form.DefaultButton), DC_HASDEFID) : 0;
     return true;
