@@ -1,6 +1,8 @@
 #include "platform/qt/QtDialogs.h"
 
 #include <QAbstractButton>
+#include <QApplication>
+#include <QPointer>
 #include <QMenu>
 #include <QMessageBox>
 
@@ -65,12 +67,21 @@ TModalResult TQtDialogs::ShowMessageBox(TWindowHandle owner, const std::string& 
                                         TMsgButtons buttons, TMsgIcon icon) {
   QWidget* parent = desktop_.WidgetOf(owner);
   if (parent && !parent->isVisible()) parent = nullptr;
+  // Asked for by the application window, which has no face: the box belongs to the window the
+  // user is in, which gets the keyboard back where it was once the box is answered.
+  if (!parent) parent = QApplication::activeWindow();
+  const QPointer<QWidget> focused = QApplication::focusWidget();
   QMessageBox box(BoxIcon(icon), ToQString(caption), ToDisplayText(text), BoxButtons(buttons), parent);
   box.setTextFormat(Qt::PlainText);
   GermanButtonTexts(box);
   if (buttons == TMsgButtons::OKCancel) box.setEscapeButton(QMessageBox::Cancel);
   if (buttons == TMsgButtons::YesNo) box.setEscapeButton(QMessageBox::No);
-  return Answer(box.exec(), buttons);
+  const int pressed = box.exec();
+  if (focused && focused->isVisible()) {
+    focused->window()->activateWindow();
+    focused->setFocus(Qt::ActiveWindowFocusReason);
+  }
+  return Answer(pressed, buttons);
 }
 
 int TQtDialogs::TrackPopupMenu(const std::vector<TPopupEntry>& entries, TPoint screenPos, TWindowHandle) {

@@ -165,6 +165,9 @@ def checks(bus, program, sim, work):
                                   text=True).stdout.split()
         if x_window:
             subprocess.run(["xdotool", "windowfocus", "--sync", x_window[0]], check=False)
+        check("the opened window has the focus on its first control",
+              run_until(lambda: focused(window) is not None and focused(window).name == "Aktiviert", 3),
+              focused(window).name if focused(window) else "nothing focused")
         check("the window is a dialog", window.getRole() == pyatspi.ROLE_DIALOG, window.getRoleName())
         bars = find(window, lambda node: node.getRole() == pyatspi.ROLE_STATUS_BAR)
         check("the status bar is a status bar", len(bars) == 1, str(len(bars)))
@@ -230,7 +233,9 @@ def checks(bus, program, sim, work):
         run_until(question_buttons, 5)
         check("the quit question's buttons are German", buttons == ["Abbrechen", "OK"], str(buttons))
         key("Escape")
-        check("\"Abbrechen\" keeps the program running", run_until(lambda: running.process.poll() is None, 1))
+        check("after the question the focus is back on the field that had it",
+              run_until(lambda: focused(window) is not None and focused(window).name == "Port:", 3)
+              and running.process.poll() is None, focused(window).name if focused(window) else "nothing focused")
     finally:
         running.stop()
         del names
