@@ -3,7 +3,8 @@ AT-SPI accessibility bus (pyatspi), keys typed into the X display (xdotool).
 
 Run by with-accessibility-bus.sh on a private session bus, with the accessibility bus up, on a
 virtual X display. The program polls a zerka-sim of its own; its window is opened through its
-tray menu, on a status-notifier host that this process plays.
+tray menu, on a status-notifier host that this process plays. Then, on an XEmbed tray
+(trayer), Qt's own balloon.
 
   accessibility_check.py PROGRAM ZERKA_SIM
 
@@ -11,6 +12,7 @@ Prints one PASS: or FAIL: line per check; exits 1 when any failed.
 """
 import os
 import re
+import shutil
 import subprocess
 import sys
 import tempfile
@@ -92,7 +94,7 @@ def text_of(node):
 
 
 class Program:
-    def __init__(self, program, sim, work):
+    def __init__(self, program, sim, work, balloons=0):
         self.sim_log = os.path.join(work, "sim.log")
         self.sim = subprocess.Popen([sim, "--port", "0", "--admin-port", "0"],
                                     stdout=open(self.sim_log, "wb"), stderr=subprocess.STDOUT)
@@ -104,7 +106,7 @@ class Program:
         settings = os.path.join(folder, "Zerka 2 Remote 2.ini")
         with open(settings, "w") as file:
             file.write("[Zerka 2 Remote 2]\nProxy Host=127.0.0.1\nProxy Port=%d\nAbfrageinterval=%d\n"
-                       "Aktiviert=1\nBallooninfo=0\n" % (self.sim_port() or 0, POLLING_MS))
+                       "Aktiviert=1\nBallooninfo=%d\n" % (self.sim_port() or 0, POLLING_MS, balloons))
         os.chmod(settings, 0o600)
         environment = dict(os.environ, XDG_CONFIG_HOME=os.path.join(work, "config"),
                            QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1", LANG="C", LC_ALL="C")
@@ -242,6 +244,38 @@ def checks(bus, program, sim, work):
         watcher.remove_from_connection()
 
 
+def fallback_balloon(program, sim, work):
+    """An XEmbed tray and no notification server: Qt shows its own balloon, which a reader must
+    hear of as an alert."""
+    if not shutil.which("trayer"):
+        print("SKIP: Qt's own balloon is an alert (package trayer is not installed)", flush=True)
+        return
+    tray = subprocess.Popen(["trayer", "--edge", "top", "--align", "right", "--widthtype", "pixel", "--width", "120",
+                             "--heighttype", "pixel", "--height", "24", "--transparent", "false"],
+                            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    running = None
+    try:
+        subprocess.run(["xdotool", "search", "--sync", "--name", "^panel$"], capture_output=True, timeout=10)
+        running = Program(program, sim, work, balloons=1)
+        alerts = []
+
+        def shown():
+            application = program_application()
+            alerts[:] = [(node.name, node.description) for node in application or []
+                         if node is not None and node.getRole() == pyatspi.ROLE_ALERT]
+            return bool(alerts)
+
+        shown_in_time = run_until(shown, 15)
+        check("Qt's own balloon is an alert named by its title, its message the description",
+              shown_in_time and alerts[0][0] == "Zerka2 - Statusänderung" and alerts[0][1].startswith("DFÜ-Status:"),
+              str(alerts))
+    finally:
+        if running:
+            running.stop()
+        tray.terminate()
+        tray.wait(10)
+
+
 def main():
     if len(sys.argv) < 3:
         print(__doc__)
@@ -249,7 +283,10 @@ def main():
     dbus.mainloop.glib.DBusGMainLoop(set_as_default=True)
     bus = dbus.SessionBus()
     with tempfile.TemporaryDirectory() as work:
-        checks(bus, sys.argv[1], sys.argv[2], work)
+        os.makedirs(os.path.join(work, "window"))
+        os.makedirs(os.path.join(work, "balloon"))
+        checks(bus, sys.argv[1], sys.argv[2], os.path.join(work, "window"))
+        fallback_balloon(sys.argv[1], sys.argv[2], os.path.join(work, "balloon"))
     return 1 if failures else 0
 
 
