@@ -89,6 +89,9 @@ TEST_F(AccessibilityTest, EachLabelStandsRightBeforeItsFieldAndTheTabOrderStays)
 TEST_F(AccessibilityTest, TheFocusIsOnAControlWhenTheFormOpensAndAfterAMessageBoxOrHiding) {
   OpenForm();
   EXPECT_TRUE(WaitFor([&] { return GetFocus() == H(check_); })) << "the first tab stop";
+  // A label's access key moves to its field, as Alt+S does through the dialog manager.
+  PostMessageA(H(check_), WM_SYSCHAR, 's', LPARAM{1} << 29);
+  EXPECT_TRUE(WaitFor([&] { return GetFocus() == H(host_); })) << "focus on " << GetFocus();
 
   P().Windows().SetFocus(host_);
   std::wstring cancelText;
