@@ -46,6 +46,17 @@ BOOL CALLBACK MatchFormOnScreen(HWND window, LPARAM lParam) {
   return FALSE;
 }
 
+void KeepFocusedControl(TWindowRecord& form) {
+  const HWND focused = GetFocus();
+  if (focused && IsChild(form.Window, focused)) form.FocusedControl = focused;
+}
+
+void RestoreFocusedControl(TWindowRecord& form) {
+  HWND target = form.FocusedControl;
+  if (!CanTakeFocus(form.Window, target)) target = GetNextDlgTabItem(form.Window, nullptr, FALSE);
+  if (CanTakeFocus(form.Window, target)) SetFocus(target);
+}
+
 }  // namespace
 
 bool PassActivationToForm(const TWindowRecord& application, UINT message, WPARAM wParam) {
@@ -66,15 +77,31 @@ void NoteFocusedControl(HWND control) {
   if (form && form->Role == TWindowRole::Form) form->FocusedControl = control;
 }
 
-void KeepFocusedControl(TWindowRecord& form) {
-  const HWND focused = GetFocus();
-  if (focused && IsChild(form.Window, focused)) form.FocusedControl = focused;
-}
-
-void RestoreFocusedControl(TWindowRecord& form) {
-  HWND target = form.FocusedControl;
-  if (!CanTakeFocus(form.Window, target)) target = GetNextDlgTabItem(form.Window, nullptr, FALSE);
-  if (CanTakeFocus(form.Window, target)) SetFocus(target);
+bool KeepFocusAcrossActivation(TWindowRecord& form, UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_ACTIVATE:
+      if (LOWORD(wParam) == WA_INACTIVE) {
+        KeepFocusedControl(form);
+      } else if (!HIWORD(wParam)) {
+        RestoreFocusedControl(form);
+      }
+      return true;
+    case WM_SETFOCUS:
+      RestoreFocusedControl(form);
+      return true;
+    case WM_SHOWWINDOW:
+      if (!wParam) KeepFocusedControl(form);
+      return false;
+    case WM_WINDOWPOSCHANGED:
+      // Shown while it was already the active window: no activation follows to give the focus.
+      if ((reinterpret_cast<const WINDOWPOS*>(lParam)->flags & SWP_SHOWWINDOW) && GetActiveWindow() == form.Window &&
+          !IsChild(form.Window, GetFocus())) {
+        RestoreFocusedControl(form);
+      }
+      return false;
+    default:
+      return false;
+  }
 }
 
 HWND MessageBoxOwner(HWND requested) {

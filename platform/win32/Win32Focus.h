@@ -18,8 +18,8 @@ namespace zerka::win32 {
 
 // A control of a form took the focus; the form gives it back to that control.
 void NoteFocusedControl(HWND control);
-void KeepFocusedControl(TWindowRecord& form);
-void RestoreFocusedControl(TWindowRecord& form);
+// A form's messages of activation, focus and showing; true when it answered one (with 0).
+bool KeepFocusAcrossActivation(TWindowRecord& form, UINT message, WPARAM wParam, LPARAM lParam);
 
 // The application window, once activated (its taskbar button, a message box it owned closing),
 // hands the activation on to its form on screen, which gives the focus to its control. True

@@ -143,25 +143,9 @@ bool FormDialogMessage(TWindowRecord& form, UINT message, WPARAM wParam, LPARAM 
                        LRESULT& result) {
   if (form.Role == TWindowRole::ApplicationWindow) return PassActivationToForm(form, message, wParam);
   if (form.Role != TWindowRole::Form) return false;
-  if (message == WM_ACTIVATE) {
-    if (LOWORD(wParam) == WA_INACTIVE) {
-      KeepFocusedControl(form);
-    } else if (!HIWORD(wParam)) {
-      RestoreFocusedControl(form);
-    }
+  if (KeepFocusAcrossActivation(form, message, wParam, lParam)) {
     result = 0;
     return true;
-  }
-  if (message == WM_SETFOCUS) {
-    RestoreFocusedControl(form);
-    result = 0;
-    return true;
-  }
-  if (message == WM_SHOWWINDOW && !wParam) KeepFocusedControl(form);
-  // Shown while it was already the active window: no activation follows to give the focus.
-  if (message == WM_WINDOWPOSCHANGED && (reinterpret_cast<const WINDOWPOS*>(lParam)->flags & SWP_SHOWWINDOW) &&
-      GetActiveWindow() == form.Window && !IsChild(form.Window, GetFocus())) {
-    RestoreFocusedControl(form);
   }
   if (message == DM_GETDEFID) {
     result = form.DefaultButton ? MAKELRESULT(GetDlgCtrlID(form.DefaultButton), DC_HASDEFID) : 0;
