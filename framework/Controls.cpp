@@ -75,13 +75,43 @@ TControl::TControl(TCustomForm* form, TControl* parent, TControlKind kind)
 
 TControl::~TControl() { DestroyPeer(); }
 
-std::string TControl::Text() const {
-  return handle_ ? Platform().Windows().GetText(handle_) : desc_.Text;
+bool TControl::PeerHoldsText() const {
+  const TControlKind kind = desc_.Kind;
+  return handle_ && (kind == TControlKind::Edit || kind == TControlKind::PasswordEdit || kind == TControlKind::SpinEdit);
 }
 
+std::string TControl::Text() const { return PeerHoldsText() ? Platform().Windows().GetText(handle_) : desc_.Text; }
+
 void TControl::SetText(const std::string& text) {
+  if (Text() == text) return;
   desc_.Text = text;
-  if (handle_) Platform().Windows().SetText(handle_, text);
+  if (handle_) Platform().Windows().SetText(handle_, ShownText());
+}
+
+char TControl::AccessKey() const {
+  const std::string& caption = desc_.Text;
+  if (accessKeyAt_ >= 0 && static_cast<std::size_t>(accessKeyAt_) < caption.size()) {
+    return static_cast<char>(std::toupper(static_cast<unsigned char>(caption[static_cast<std::size_t>(accessKeyAt_)])));
+  }
+  for (std::size_t i = 0; i + 1 < caption.size(); ++i) {
+    if (caption[i] != '&') continue;
+    if (caption[i + 1] != '&') return static_cast<char>(std::toupper(static_cast<unsigned char>(caption[i + 1])));
+    ++i;
+  }
+  return 0;
+}
+
+void TControl::SetAccessKeyAt(int position) {
+  accessKeyAt_ = position;
+  if (handle_) Platform().Windows().SetText(handle_, ShownText());
+}
+
+std::string TControl::ShownText() const {
+  std::string shown = desc_.Text;
+  if (accessKeyAt_ >= 0 && static_cast<std::size_t>(accessKeyAt_) < shown.size()) {
+    shown.insert(static_cast<std::size_t>(accessKeyAt_), 1, '&');
+  }
+  return shown;
 }
 
 void TControl::SetEnabled(bool enabled) {
@@ -98,13 +128,15 @@ void TControl::Realise() {
   } else {
     parentHandle = form_->Handle();
   }
+  TControlDesc shown = desc_;
+  shown.Text = ShownText();
   handle_ = Platform().Windows().CreateControl(
-      parentHandle, desc_, GuardHandler([this](TMessage& message) { return WndProc(message); }));
+      parentHandle, shown, GuardHandler([this](TMessage& message) { return WndProc(message); }));
 }
 
 void TControl::DestroyPeer() {
   if (!handle_) return;
-  desc_.Text = Platform().Windows().GetText(handle_);
+  if (PeerHoldsText()) desc_.Text = Platform().Windows().GetText(handle_);
   Platform().Windows().DestroyWindow(std::exchange(handle_, 0));
 }
 
@@ -180,16 +212,6 @@ bool TSpinEdit::WndProc(TMessage& message) {
 
 // --- TBitBtn
 
-char TBitBtn::AccessKey() const {
-  const std::string caption = Text();
-  for (std::size_t i = 0; i + 1 < caption.size(); ++i) {
-    if (caption[i] != '&') continue;
-    if (caption[i + 1] != '&') return static_cast<char>(std::toupper(static_cast<unsigned char>(caption[i + 1])));
-    ++i;
-  }
-  return 0;
-}
-
 void TBitBtn::Click() {
   if (!Enabled()) return;
   if (BtnKind == TBitBtnKind::bkClose) {
@@ -213,9 +235,56 @@ std::vector<TControl*> TabSequence(const TCustomForm& form) {
   return sequence;
 }
 
+// The position of the caption's first letter that is not yet a key, word beginnings first; -1
+// when every letter is taken.
+int FreeAccessKeyAt(const std::string& caption, const std::string& taken) {
+  const auto isKeyLetter = [](char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); };
+  // Umlauts belong to their word but make no keys: Alt with them is not on every keyboard.
+  const auto isLetter = [&](char c) { return isKeyLetter(c) || static_cast<unsigned char>(c) >= 0xC0; };
+  const auto isFree = [&](std::size_t i) {
+    return isKeyLetter(caption[i]) &&
+           taken.find(static_cast<char>(std::toupper(static_cast<unsigned char>(caption[i])))) == std::string::npos;
+  };
+  for (std::size_t i = 0; i < caption.size(); ++i) {
+    const bool wordStarts = i == 0 || !isLetter(caption[i - 1]);
+    if (wordStarts && isFree(i)) return static_cast<int>(i);
+  }
+  for (std::size_t i = 0; i < caption.size(); ++i) {
+    if (isFree(i)) return static_cast<int>(i);
+  }
+  return -1;
+}
+
+void ChooseAccessKeys(TCustomForm& form) {
+  const std::vector<TControl*> controls = ControlsOf(form);
+  std::string taken;
+  for (const TControl* control : controls) {
+    if (control->AccessKey()) taken += control->AccessKey();
+  }
+  for (TControl* control : TabSequence(form)) {
+    TControl* captioned = control->Kind() == TControlKind::CheckBox ? control : nullptr;
+    for (TControl* other : controls) {
+      const auto* label = dynamic_cast<TLabel*>(other);
+      if (label && label->FocusControl() == control) captioned = other;
+    }
+    if (!captioned || captioned->AccessKey()) continue;
+    const int position = FreeAccessKeyAt(captioned->Text(), taken);
+    if (position < 0) continue;
+    captioned->SetAccessKeyAt(position);
+    taken += captioned->AccessKey();
+  }
+}
+
 void RealiseControls(TCustomForm& form) {
   form.Handle();
-  for (TControl* control : ControlsOf(form)) control->Realise();
+  const std::vector<TControl*> controls = ControlsOf(form);
+  for (TControl* control : controls) control->Realise();
+  for (TControl* control : controls) {
+    const auto* label = dynamic_cast<TLabel*>(control);
+    if (label && label->FocusControl() && label->FocusControl()->Handle()) {
+      Platform().Windows().SetLabelFor(label->Handle(), label->FocusControl()->Handle());
+    }
+  }
 }
 
 void DestroyControlPeers(TCustomForm& form) {
@@ -253,11 +322,18 @@ bool PressDialogKey(TCustomForm& form, TDialogKey key, TControl* focused) {
 bool PressAccessKey(TCustomForm& form, char letter) {
   const char wanted = static_cast<char>(std::toupper(static_cast<unsigned char>(letter)));
   for (TControl* control : ControlsOf(form)) {
-    auto* button = dynamic_cast<TBitBtn*>(control);
-    if (button && button->AccessKey() == wanted) {
+    if (control->AccessKey() != wanted || !control->Enabled()) continue;
+    if (auto* button = dynamic_cast<TBitBtn*>(control)) {
       button->Click();
-      return true;
+    } else if (auto* box = dynamic_cast<TCheckBox*>(control)) {
+      if (box->Handle()) Platform().Windows().SetFocus(box->Handle());
+      box->SetChecked(!box->Checked());
+    } else if (auto* label = dynamic_cast<TLabel*>(control); label && label->FocusControl()) {
+      if (label->FocusControl()->Handle()) Platform().Windows().SetFocus(label->FocusControl()->Handle());
+    } else {
+      continue;
     }
+    return true;
   }
   return false;
 }

@@ -45,9 +45,16 @@ class TControl : public TComponent {
   void SetEnabled(bool enabled);
 
   // Caption of labels, buttons, check boxes and group boxes; text of edit fields; the simple
-  // text of a status bar.
+  // text of a status bar. The peer is written only when the text changes, so that a focused
+  // field keeps its caret and selection and a screen reader hears of real changes only.
   std::string Text() const;
   void SetText(const std::string& text);
+
+  // The upper-case letter that Alt presses, or 0: the one after an "&" in the caption, or the
+  // caption's letter at the position given to SetAccessKeyAt (which the peer shows underlined,
+  // the caption itself unchanged).
+  char AccessKey() const;
+  void SetAccessKeyAt(int position);
 
   TWindowHandle Handle() const { return handle_; }
   // Makes the peer inside the parent's peer (the parent is realised first).
@@ -61,15 +68,27 @@ class TControl : public TComponent {
   const TControlDesc& Desc() const { return desc_; }
 
  private:
+  bool PeerHoldsText() const;
+  // The caption as the peer shows it: "&" before the access key's letter.
+  std::string ShownText() const;
+
   TCustomForm* form_;
   TControl* parent_;
   TControlDesc desc_;
   TWindowHandle handle_ = 0;
+  int accessKeyAt_ = -1;
 };
 
+// A caption; the field it names (FocusControl) takes the focus for its access key, and a
+// screen reader names the field by it.
 class TLabel : public TControl {
  public:
   TLabel(TCustomForm* form, TControl* parent) : TControl(form, parent, TControlKind::Label) {}
+  TControl* FocusControl() const { return focusControl_; }
+  void SetFocusControl(TControl* control) { focusControl_ = control; }
+
+ private:
+  TControl* focusControl_ = nullptr;
 };
 
 enum class TBevelCut { bvNone, bvLowered, bvRaised };
@@ -161,8 +180,6 @@ class TBitBtn : public TControl {
   void SetDefault(bool value) { Desc().Default = value; }
   bool Cancel() const { return Desc().Cancel; }
   void SetCancel(bool value) { Desc().Cancel = value; }
-  // The upper-case access key, or 0 when the caption has none.
-  char AccessKey() const;
 
   // A press: a Close-kind button closes its form instead of raising OnClick; a disabled
   // button does nothing.
@@ -176,7 +193,13 @@ class TBitBtn : public TControl {
 // container's controls right after the container. Controls without a tab order are left out.
 std::vector<TControl*> TabSequence(const TCustomForm& form);
 
-// Realises every control owned by the form, parents before their children.
+// Gives each label that names a field, and each check box, an access key of its own caption:
+// the first letter of one of its words that no control has yet, else any such letter of it;
+// the keys the captions already carry stay. Visited in tab order.
+void ChooseAccessKeys(TCustomForm& form);
+
+// Realises every control owned by the form, parents before their children, and tells the
+// platform which label names which field.
 void RealiseControls(TCustomForm& form);
 // Destroys every peer, children before their parents; the form's own window stays.
 void DestroyControlPeers(TCustomForm& form);
@@ -186,7 +209,8 @@ enum class TDialogKey { Enter, Escape };
 // Enter presses the focused button, or else the form's default button; Escape presses the
 // cancel button. False when there was no button to press.
 bool PressDialogKey(TCustomForm& form, TDialogKey key, TControl* focused);
-// Alt with a letter presses the button whose access key it is.
+// Alt with a letter: presses the button whose access key it is, toggles such a check box, or
+// focuses the field that such a label names. False when no control has the key.
 bool PressAccessKey(TCustomForm& form, char letter);
 
 }  // namespace zerka

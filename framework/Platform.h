@@ -227,6 +227,8 @@ class IWindowPort {
   // A disabled control takes no input and draws itself greyed (a button its disabled glyph).
   virtual void SetEnabled(TWindowHandle window, bool enabled) = 0;
   virtual void SetFocus(TWindowHandle window) = 0;
+  // The label names the field for screen readers, and its access key focuses the field.
+  virtual void SetLabelFor(TWindowHandle /*label*/, TWindowHandle /*field*/) {}
   virtual bool ShowWindow(TWindowHandle window, TShowCommand command) = 0;
   virtual bool IsWindowVisible(TWindowHandle window) = 0;
   virtual bool IsIconic(TWindowHandle window) = 0;

@@ -198,6 +198,16 @@ void CreateLayoutControls(TCustomForm& form, const TFormLayout& layout) {
     control->SetText(entry.Caption);
     made[entry.Name] = control;
   }
+  // Each label stands right before the field it names, in the same container.
+  TLabel* pending = nullptr;
+  for (const TControlLayout& entry : layout.Controls) {
+    TControl* control = made[entry.Name];
+    if (pending && control->Parent() == pending->Parent() && control->TabOrder() >= 0) {
+      pending->SetFocusControl(control);
+    }
+    pending = dynamic_cast<TLabel*>(control);
+  }
+  ChooseAccessKeys(form);
 }
 
 }  // namespace zerka

@@ -65,7 +65,8 @@ const TFormLayout& Zerka2Remote2ConfigLayout();
 // A button's picture: the two square halves of its glyph, the normal and the disabled image.
 TButtonGlyphPtr GlyphImage(TGlyphKind kind);
 
-// Creates the layout's controls on the form, owned by it and named as in the layout.
+// Creates the layout's controls on the form, owned by it and named as in the layout; each label
+// names the field that follows it, and labels and check boxes get access keys.
 void CreateLayoutControls(TCustomForm& form, const TFormLayout& layout);
 
 }  // namespace zerka

@@ -22,14 +22,15 @@ builds=("$@")
 [ "${#builds[@]}" -gt 0 ] || builds=(win64 win32)
 key='HKCU\Software\Velmarin\Zerka 2 Remote 2'
 
-# The window's layout in pixels at 96 dpi: "KIND CLASS TEXT|LEFT TOP WIDTH HEIGHT". KIND is
+# The window's layout in pixels at 96 dpi: "KIND CLASS TEXT|LEFT TOP WIDTH HEIGHT" (TEXT as the
+# window holds it, "&" before the access key's letter). KIND is
 # "exact", "label" (sizes itself to its caption: never narrower than laid out) or "spin" (an
 # edit with 15-pixel arrows at its right end). Edit fields are told apart by their place only,
 # as their texts change while the program runs.
 layout() {
   cat <<'EOF_LAYOUT'
 client -|397 512
-exact Button Aktiviert|8 8 97 17
+exact Button &Aktiviert|8 8 97 17
 exact ZerkaPanel |32 32 249 249
 exact Button Ergebnisse|32 288 353 177
 exact Button S&chließen|288 112 97 25
@@ -37,29 +38,29 @@ exact Button Abbrechen|288 40 97 25
 exact Button OK|288 8 99 25
 exact Button &Hilfe|312 168 75 25
 exact Button Übernehmen|288 80 99 25
-exact Button Balloon-Hint bei Statusänderung|32 472 225 17
+exact Button Ba&lloon-Hint bei Statusänderung|32 472 225 17
 exact msctls_statusbar32 *|0 493 397 19
-label Static Proxy-Server:|8 16 63 13
+label Static Proxy-&Server:|8 16 63 13
 exact Edit *|32 32 121 21
-label Static Port:|8 56 22 13
+label Static &Port:|8 56 22 13
 spin Edit *|32 72 121 22
-label Static Abfrageinterval (ms):|8 104 96 13
+label Static Abfrageinterval (&ms):|8 104 96 13
 spin Edit *|32 120 121 22
-label Static HTTP-Benutzername (leer=kein):|8 160 155 13
+label Static HTTP-&Benutzername (leer=kein):|8 160 155 13
 exact Edit *|32 176 121 21
-label Static HTTP-Passwort:|8 200 78 13
+label Static H&TTP-Passwort:|8 200 78 13
 exact Edit *|32 216 121 21
-label Static Internet Verb.|8 24 64 13
+label Static &Internet Verb.|8 24 64 13
 exact Edit *|96 24 241 21
-label Static Status:|8 48 33 13
+label Static Stat&us:|8 48 33 13
 exact Edit *|96 48 241 21
-label Static DFÜ gesperrt|8 72 63 13
+label Static &DFÜ gesperrt|8 72 63 13
 exact Edit *|96 72 241 21
-label Static Zeit bis Auflegen|8 96 79 13
+label Static &Zeit bis Auflegen|8 96 79 13
 exact Edit *|96 96 241 21
-label Static DFÜ-IP|8 120 35 13
+label Static D&FÜ-IP|8 120 35 13
 exact Edit *|96 120 241 21
-label Static Online-Zeit|8 144 51 13
+label Static &Online-Zeit|8 144 51 13
 exact Edit *|96 144 241 21
 EOF_LAYOUT
 }

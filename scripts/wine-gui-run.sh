@@ -49,6 +49,17 @@ window_visible() { [ "$(probe visible)" = "visible 1" ]; }
 window_hidden() { [ "$(probe visible)" = "visible 0" ]; }
 taskbar_button() { probe taskbar | grep -q '^taskbar 1 iconic 0$'; }
 no_taskbar_button() { probe taskbar | grep -q '^taskbar 0 '; }
+decline_close_question() {
+  probe decline 10000 > "$work/buttons" && grep -q ' Abbrechen' "$work/buttons" && ! grep -q ' Cancel' "$work/buttons" ||
+    { cat "$work/buttons"; return 1; }
+}
+labels_before_fields() {
+  probe order > "$work/order"
+  [ "$(grep -c ': before Edit$' "$work/order")" -eq 11 ] && ! grep -qv ': before Edit$' "$work/order" ||
+    { cat "$work/order"; return 1; }
+}
+focus_is() { probe focus > "$work/focus"; grep -qxF "focus $1" "$work/focus"; }
+focus_comes_to() { until_true 5 focus_is "$1" || { cat "$work/focus"; return 1; }; }
 answer_close_question() { probe confirm 10000 > "$work/question"; local s=$?; cat "$work/question"; return $s; }
 question_is() { grep -qxF "question: $1" "$work/question" || { cat "$work/question"; return 1; }; }
 app_gone() { ! kill -0 "$app_pid" 2>/dev/null; }
@@ -130,6 +141,14 @@ run_build() {
     check "$build: screenshot of the window" shoot windows-window.png 440x580+266+104
   fi
   check "$build: the shown window has its taskbar button" taskbar_button
+
+  # A screen reader names each field by the label right before it; the keyboard finds the focus
+  # on a control when the window opens and again after a message box.
+  check "$build: every label stands right before its field" labels_before_fields
+  check "$build: the opened window has the focus on its first control" focus_comes_to 'Button &Aktiviert'
+  check "$build: close request posted for a question to decline" probe close
+  check "$build: the close question's buttons are German; Abbrechen pressed" decline_close_question
+  check "$build: after the question the focus is back on its control" focus_comes_to 'Button &Aktiviert'
 
   # Minimise to the tray: window and taskbar button go, the icon stays; the menu brings them back.
   check "$build: minimise request posted" probe minimize

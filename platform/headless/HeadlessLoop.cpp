@@ -153,7 +153,14 @@ void THeadlessLoop::Advance(std::uint64_t ms) {
 }
 
 void THeadlessLoop::SetText(TWindowHandle window, const std::string& text) {
-  if (auto found = windows_.find(window); found != windows_.end()) found->second.Text = text;
+  if (auto found = windows_.find(window); found != windows_.end()) {
+    found->second.Text = text;
+    ++found->second.TextWrites;
+  }
+}
+
+void THeadlessLoop::SetLabelFor(TWindowHandle label, TWindowHandle field) {
+  if (auto found = windows_.find(label); found != windows_.end()) found->second.LabelFor = field;
 }
 
 std::string THeadlessLoop::GetText(TWindowHandle window) {

@@ -28,6 +28,10 @@ struct TWindowModel {
   bool Checked = false;
   TControlDesc Control;
   TFormDesc Form;
+  // Labels: the field they name.
+  TWindowHandle LabelFor = 0;
+  // How often the text was written since the window was made.
+  int TextWrites = 0;
 };
 
 class THeadlessLoop : public IEventLoopPort, public ITimerPort, public IWindowPort {
@@ -59,6 +63,7 @@ class THeadlessLoop : public IEventLoopPort, public ITimerPort, public IWindowPo
   bool GetChecked(TWindowHandle window) override;
   void SetEnabled(TWindowHandle window, bool enabled) override;
   void SetFocus(TWindowHandle window) override { focus_ = window; }
+  void SetLabelFor(TWindowHandle label, TWindowHandle field) override;
   bool ShowWindow(TWindowHandle window, TShowCommand command) override;
   bool IsWindowVisible(TWindowHandle window) override;
   bool IsIconic(TWindowHandle window) override;

@@ -2,6 +2,8 @@
 
 #include <QAbstractButton>
 #include <QAbstractEventDispatcher>
+#include <QLabel>
+#include <QLineEdit>
 #include <QApplication>
 #include <QCoreApplication>
 #include <QEvent>
@@ -13,6 +15,7 @@
 #include <algorithm>
 #include <utility>
 
+#include "platform/qt/QtAccessibility.h"
 #include "platform/qt/QtText.h"
 #include "platform/qt/QtWidgets.h"
 
@@ -75,6 +78,7 @@ class TQtDesktop::TDispatcher : public QObject {
 };
 
 TQtDesktop::TQtDesktop() : dispatcher_(std::make_unique<TDispatcher>(*this)) {
+  InstallAccessibleRoles();
   QCoreApplication* application = QCoreApplication::instance();
   if (!application) return;
   application->installEventFilter(dispatcher_.get());
@@ -292,7 +296,25 @@ void TQtDesktop::BuildForm(TWindowHandle form) {
     if (window.Kind == TQtWindowKind::Control && FormOf(handle) == form) BuildControl(handle);
   }
   UpdateTabOrder(form);
+  for (const auto& [handle, window] : windows_) {
+    if (window.LabelFor && FormOf(handle) == form) ApplyLabel(handle);
+  }
   if (QWidget* focused = WidgetOf(std::exchange(held.Focus, 0))) focused->setFocus(Qt::OtherFocusReason);
+}
+
+void TQtDesktop::SetLabelFor(TWindowHandle label, TWindowHandle field) {
+  const auto found = windows_.find(label);
+  if (found == windows_.end() || found->second.Control.Kind != TControlKind::Label || !Find(field)) return;
+  found->second.LabelFor = field;
+  ApplyLabel(label);
+}
+
+void TQtDesktop::ApplyLabel(TWindowHandle label) {
+  const TQtWindow& held = windows_.at(label);
+  const TQtWindow* field = Find(held.LabelFor);
+  auto* caption = qobject_cast<QLabel*>(held.Widget.data());
+  if (!caption || !field || !field->Widget) return;
+  NameFieldByLabel(caption, field->Widget, field->Edit);
 }
 
 void TQtDesktop::BuildControl(TWindowHandle control) {
@@ -579,10 +601,34 @@ bool TQtDesktop::PressFormButton(TWindowHandle form, bool cancel) {
   return false;
 }
 
+bool TQtDesktop::MoveFocus(TWindowHandle form, bool next) {
+  std::vector<QWidget*> stops;
+  for (QWidget* widget : TabWidgets(form)) {
+    if (widget->isEnabled() && widget->isVisible() && (widget->focusPolicy() & Qt::TabFocus)) stops.push_back(widget);
+  }
+  if (stops.empty()) return false;
+  const QWidget* focused = QApplication::focusWidget();
+  const auto at = std::find(stops.begin(), stops.end(), focused);
+  std::size_t index = 0;
+  if (at == stops.end()) {
+    index = next ? 0 : stops.size() - 1;
+  } else {
+    const auto current = static_cast<std::size_t>(at - stops.begin());
+    index = next ? (current + 1) % stops.size() : (current + stops.size() - 1) % stops.size();
+  }
+  stops[index]->setFocus(next ? Qt::TabFocusReason : Qt::BacktabFocusReason);
+  return true;
+}
+
 void TQtDesktop::UpdateTabOrder(TWindowHandle form) {
-  if (!form) return;
+  const std::vector<QWidget*> sequence = TabWidgets(form);
+  for (std::size_t i = 1; i < sequence.size(); ++i) QWidget::setTabOrder(sequence[i - 1], sequence[i]);
+}
+
+std::vector<QWidget*> TQtDesktop::TabWidgets(TWindowHandle form) const {
   // Siblings by tab order; a container's controls come right after the container's place.
   std::vector<QWidget*> sequence;
+  if (!form) return sequence;
   const auto append = [&](auto&& self, TWindowHandle parent) -> void {
     std::vector<std::pair<int, TWindowHandle>> children;
     for (const auto& [handle, window] : windows_) {
@@ -602,7 +648,7 @@ void TQtDesktop::UpdateTabOrder(TWindowHandle form) {
     }
   };
   append(append, form);
-  for (std::size_t i = 1; i < sequence.size(); ++i) QWidget::setTabOrder(sequence[i - 1], sequence[i]);
+  return sequence;
 }
 
 }  // namespace zerka::qt

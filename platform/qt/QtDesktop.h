@@ -16,8 +16,9 @@
 //  [x] a form's widgets are built when it is first shown: a tray program whose window stays
 //      hidden never loads the font stack. Until then the records below hold what the
 //      widgets would (texts, check state, hidden controls, the focused control)
-//  [x] Enter presses the focused or the default button, Escape the cancel button; Tab
-//      follows the tab order, a container's controls right after it
+//  [x] Enter presses the focused or the default button, Escape the cancel button; Tab and
+//      Shift+Tab go round the tab order as a ring, a container's controls right after it
+//  [x] each label is its field's buddy and gives it its accessible name (QtAccessibility.cpp)
 //  [x] an exception escaping a handler that Qt called is held and raised again once the
 //      loop has returned to us, never thrown through Qt
 //  [x] the session's end (the session manager's commit-data request; a Quit event to the
@@ -60,6 +61,7 @@ struct TQtWindow {
   bool Checked = false;
   bool Hidden = false;
   TWindowHandle Focus = 0;  // a form's control to focus when it is built
+  TWindowHandle LabelFor = 0;  // a label's field
   bool Visible = false;
   bool Iconic = false;
 };
@@ -97,6 +99,7 @@ class TQtDesktop : public IEventLoopPort, public ITimerPort, public IWindowPort 
   bool GetChecked(TWindowHandle window) override;
   void SetEnabled(TWindowHandle window, bool enabled) override;
   void SetFocus(TWindowHandle window) override;
+  void SetLabelFor(TWindowHandle label, TWindowHandle field) override;
   bool ShowWindow(TWindowHandle window, TShowCommand command) override;
   bool IsWindowVisible(TWindowHandle window) override;
   bool IsIconic(TWindowHandle window) override;
@@ -121,6 +124,9 @@ class TQtDesktop : public IEventLoopPort, public ITimerPort, public IWindowPort 
   void FormStateChanged(TWindowHandle form, bool minimised);
   // Enter or Escape reached the form: presses its default or cancel button.
   bool PressFormButton(TWindowHandle form, bool cancel);
+  // Tab or Shift+Tab in a form: the focus goes to the next or previous control that can take
+  // it, from the last to the first and back; false when none can.
+  bool MoveFocus(TWindowHandle form, bool next);
   // The user's session ends: the application window and every form get msg::EndSession, as
   // top-level windows do at log-off or shutdown.
   void EndSession();
@@ -141,6 +147,8 @@ class TQtDesktop : public IEventLoopPort, public ITimerPort, public IWindowPort 
   bool ShowApplicationWindow(TWindowHandle window, TShowCommand command);
   TWindowHandle FormOf(TWindowHandle control) const;
   void UpdateTabOrder(TWindowHandle form);
+  std::vector<QWidget*> TabWidgets(TWindowHandle form) const;
+  void ApplyLabel(TWindowHandle label);
   void AfterDispatch();
 
   std::unique_ptr<TDispatcher> dispatcher_;

@@ -1,7 +1,12 @@
 #include "platform/qt/QtDialogs.h"
 
+#include <QAbstractButton>
+#include <QApplication>
+#include <QPointer>
 #include <QMenu>
 #include <QMessageBox>
+
+#include <utility>
 
 #include "platform/qt/QtDesktop.h"
 #include "platform/qt/QtIcons.h"
@@ -30,6 +35,15 @@ QMessageBox::StandardButtons BoxButtons(TMsgButtons buttons) {
   return QMessageBox::Ok;
 }
 
+// The buttons speak German whatever the desktop's language, as the rest of the program does.
+void GermanButtonTexts(QMessageBox& box) {
+  const std::pair<QMessageBox::StandardButton, const char*> texts[] = {
+      {QMessageBox::Ok, "OK"}, {QMessageBox::Cancel, "Abbrechen"}, {QMessageBox::Yes, "&Ja"}, {QMessageBox::No, "&Nein"}};
+  for (const auto& [which, text] : texts) {
+    if (QAbstractButton* button = box.button(which)) button->setText(QString::fromLatin1(text));
+  }
+}
+
 TModalResult Answer(int pressed, TMsgButtons buttons) {
   switch (pressed) {
     case QMessageBox::Ok: return TModalResult::OK;
@@ -53,11 +67,21 @@ TModalResult TQtDialogs::ShowMessageBox(TWindowHandle owner, const std::string& 
                                         TMsgButtons buttons, TMsgIcon icon) {
   QWidget* parent = desktop_.WidgetOf(owner);
   if (parent && !parent->isVisible()) parent = nullptr;
+  // Asked for by the application window, which has no face: the box belongs to the window the
+  // user is in, which gets the keyboard back where it was once the box is answered.
+  if (!parent) parent = QApplication::activeWindow();
+  const QPointer<QWidget> focused = QApplication::focusWidget();
   QMessageBox box(BoxIcon(icon), ToQString(caption), ToDisplayText(text), BoxButtons(buttons), parent);
   box.setTextFormat(Qt::PlainText);
+  GermanButtonTexts(box);
   if (buttons == TMsgButtons::OKCancel) box.setEscapeButton(QMessageBox::Cancel);
   if (buttons == TMsgButtons::YesNo) box.setEscapeButton(QMessageBox::No);
-  return Answer(box.exec(), buttons);
+  const int pressed = box.exec();
+  if (focused && focused->isVisible()) {
+    focused->window()->activateWindow();
+    focused->setFocus(Qt::ActiveWindowFocusReason);
+  }
+  return Answer(pressed, buttons);
 }
 
 int TQtDialogs::TrackPopupMenu(const std::vector<TPopupEntry>& entries, TPoint screenPos, TWindowHandle) {

@@ -4,6 +4,8 @@
 //  [x] OK, OK/Cancel and Yes/No boxes with no, stop, question, warning or information icon;
 //      plain text, CR LF as line breaks; Escape or the close box answer Cancel (or No, or OK
 //      for a box with one button)
+//  [x] German buttons whatever Qt's language; a box asked for by the application window
+//      belongs to the active window, whose focused control has the keyboard again afterwards
 //  [x] menus at a screen position with pictures, separators ("-"), bold default items,
 //      disabled and checked items; the chosen entry's index or -1
 

@@ -12,7 +12,10 @@
 #include <QToolButton>
 #include <qdrawutil.h>
 
+#include <algorithm>
+
 #include "framework/Controls.h"
+#include "platform/qt/QtAccessibility.h"
 #include "platform/qt/QtDesktop.h"
 #include "platform/qt/QtIcons.h"
 #include "platform/qt/QtText.h"
@@ -27,6 +30,8 @@ class TFormWidget : public QWidget {
  public:
   TFormWidget(const TFormDesc& desc, TQtDesktop& desktop, TWindowHandle handle)
       : QWidget(nullptr, FlagsFor(desc)), desktop_(desktop), handle_(handle), maximizable_(desc.MaximizeBox) {
+    // Before anything makes Qt ask for the accessible object, which it keeps.
+    MarkAsDialog(this);
     setWindowTitle(ToQString(desc.Caption));
     setFont(DialogFont());
     QPalette colours = palette();
@@ -70,6 +75,11 @@ class TFormWidget : public QWidget {
       return;
     }
     QWidget::keyPressEvent(event);
+  }
+
+  // Tab and Shift+Tab go round the tab order as a ring.
+  bool focusNextPrevChild(bool next) override {
+    return desktop_.MoveFocus(handle_, next) || QWidget::focusNextPrevChild(next);
   }
 
  private:
@@ -126,6 +136,12 @@ class TEditFilter : public QObject {
       const bool dialogKey = key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter ||
                              key->key() == Qt::Key_Escape || key->key() == Qt::Key_Tab ||
                              key->key() == Qt::Key_Backtab;
+      // Alt with a key that no access key took types nothing (Ctrl+Alt is AltGr on some
+      // keyboards and types as usual).
+      const Qt::KeyboardModifiers held = key->modifiers();
+      if (held.testFlag(Qt::AltModifier) && !held.testFlag(Qt::ControlModifier) && !key->text().isEmpty()) {
+        return true;
+      }
       if (!dialogKey && key->text().size() == 1) {
         const char16_t unit = key->text().front().unicode();
         return Deliver(control_msg::Char, static_cast<unsigned char>(unit <= 0xFF ? unit : '?'));
@@ -178,6 +194,7 @@ TControlWidgets MakeSpinEdit(QWidget* parent, const TControlDesc& desc, TQtDeskt
     button->setFocusPolicy(Qt::NoFocus);
     button->setAutoRepeat(true);
     button->setGeometry(width - kSpinButtonWidth, top, kSpinButtonWidth, buttonHeight);
+    button->setAccessibleName(direction == Qt::UpArrow ? QString::fromUtf8("Erhöhen") : QStringLiteral("Verringern"));
     QObject::connect(button, &QToolButton::clicked, button, [&desktop, handle, key] {
       TMessage step{control_msg::KeyDown, key, 0, 0};
       desktop.DeliverFromQt(handle, step);
@@ -256,8 +273,10 @@ TControlWidgets MakeControlWidget(QWidget* parent, const TControlDesc& desc, TQt
       made.Outer = new QGroupBox(text, parent);
       break;
     case TControlKind::StatusBar: {
-      auto* bar = new QLabel(text, parent);
+      auto* bar = new QLabel(parent);
+      MarkAsStatusBar(bar);
       bar->setTextFormat(Qt::PlainText);
+      bar->setText(text);
       bar->setFrameStyle(QFrame::Panel | QFrame::Sunken);
       bar->setIndent(kStatusIndent);
       made.Outer = bar;
@@ -277,7 +296,20 @@ TControlWidgets MakeControlWidget(QWidget* parent, const TControlDesc& desc, TQt
 void SetControlText(QWidget* outer, QLineEdit* edit, TControlKind kind, const std::string& text) {
   const QString shown = ToQString(text);
   if (edit) {
+    // The user's place in a focused field stays where it was.
+    const bool focused = edit->hasFocus();
+    const int cursor = edit->cursorPosition();
+    const int selectionStart = edit->selectionStart();
+    const int selectionLength = static_cast<int>(edit->selectedText().size());
     edit->setText(shown);
+    if (!focused) return;
+    const int length = static_cast<int>(shown.size());
+    if (selectionStart >= 0) {
+      const int start = std::min(selectionStart, length);
+      edit->setSelection(start, std::min(selectionLength, length - start));
+    } else {
+      edit->setCursorPosition(std::min(cursor, length));
+    }
   } else if (auto* button = qobject_cast<QAbstractButton*>(outer)) {
     button->setText(shown);
   } else if (auto* label = qobject_cast<QLabel*>(outer)) {

@@ -8,7 +8,8 @@
 //      "Microsoft Sans Serif", since the bitmap face has no sizes in between
 //  [x] bounds and font scaled to the form's DPI from the 96-dpi layout, again when it
 //      changes; glyphs enlarged by whole factors
-//  [x] tab order: siblings ordered by TabOrder, controls without one take no focus
+//  [x] tab order: siblings ordered by TabOrder, controls without one take no focus; every tab
+//      stop begins a group
 #include "platform/win32/Win32Controls.h"
 
 #include <commctrl.h>
@@ -167,7 +168,8 @@ HWND CreateControlWindow(HWND parent, const TControlDesc& desc, TMessageHandler 
   EnsureCommonControls();
   const TClassAndStyle kind = ClassFor(desc);
   DWORD style = WS_CHILD | WS_VISIBLE | kind.Style;
-  if (desc.TabOrder >= 0) style |= WS_TABSTOP;
+  // Each tab stop starts a group of its own: the arrow keys stay within the control.
+  if (desc.TabOrder >= 0) style |= WS_TABSTOP | WS_GROUP;
   // WM_COMMAND carries 16 bits of id.
   if (nextId > 0xFFFF) nextId = kFirstControlId;
   const int id = nextId++;

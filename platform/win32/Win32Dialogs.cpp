@@ -1,5 +1,6 @@
 // Dialog port:
-//  [x] MessageBoxA with the buttons and icon as given; its modal loop keeps dispatching
+//  [x] MessageBoxA with the buttons and icon as given, owned by the form the user is in,
+//      buttons in German (Win32Focus.cpp); its modal loop keeps dispatching
 //  [x] TrackPopupMenu at a screen position, returning the chosen entry: separators, pictures
 //      as item bitmaps (enlarged by whole factors on screens of 192 dpi and more), the
 //      default item bold, disabled and checked items
@@ -8,6 +9,7 @@
 #include <windows.h>
 
 #include "platform/win32/Win32Dpi.h"
+#include "platform/win32/Win32Focus.h"
 #include "platform/win32/Win32Icons.h"
 #include "platform/win32/Win32WindowTable.h"
 
@@ -64,7 +66,8 @@ class TPopupMenu {
 
 TModalResult TWin32Dialogs::ShowMessageBox(TWindowHandle owner, const std::string& text,
                                            const std::string& caption, TMsgButtons buttons, TMsgIcon icon) {
-  const int answer = MessageBoxA(reinterpret_cast<HWND>(owner), text.c_str(), caption.c_str(),
+  const TGermanMessageBoxButtons german;
+  const int answer = MessageBoxA(MessageBoxOwner(reinterpret_cast<HWND>(owner)), text.c_str(), caption.c_str(),
                                  static_cast<UINT>(buttons) | static_cast<UINT>(icon));
   RethrowHandlerException();
   return static_cast<TModalResult>(answer);

@@ -16,6 +16,7 @@
 
 #include "platform/win32/Win32Controls.h"
 #include "platform/win32/Win32Dpi.h"
+#include "platform/win32/Win32Focus.h"
 
 namespace zerka::win32 {
 namespace {
@@ -136,10 +137,16 @@ bool RouteToControl(HWND parent, UINT message, WPARAM wParam, LPARAM lParam, LRE
   return false;
 }
 
-// What a form does as the dialog manager's partner (IsDialogMessageA asks it).
-bool FormDialogMessage(const TWindowRecord& form, UINT message, WPARAM wParam, LPARAM lParam,
+// What a form does as the dialog manager's partner (IsDialogMessageA asks it), and its focus
+// kept while it is inactive or hidden; the application window passes activation on to it.
+bool FormDialogMessage(TWindowRecord& form, UINT message, WPARAM wParam, LPARAM lParam,
                        LRESULT& result) {
+  if (form.Role == TWindowRole::ApplicationWindow) return PassActivationToForm(form, message, wParam);
   if (form.Role != TWindowRole::Form) return false;
+  if (KeepFocusAcrossActivation(form, message, wParam, lParam)) {
+    result = 0;
+    return true;
+  }
   if (message == DM_GETDEFID) {
     result = form.DefaultButton ? MAKELRESULT(GetDlgCtrlID(form.DefaultButton), DC_HASDEFID) : 0;
     return true;
@@ -210,6 +217,7 @@ LRESULT CALLBACK ControlWindowProc(HWND window, UINT message, WPARAM wParam, LPA
   LRESULT result = 0;
   // Group boxes are parents too.
   if (RouteToControl(window, message, wParam, lParam, result)) return result;
+  if (message == WM_SETFOCUS) NoteFocusedControl(window);
   TMessage handled{message, wParam, lParam, 0};
   if (CallHandler(*record, handled)) {
     result = handled.Result;

@@ -44,6 +44,8 @@ struct TWindowRecord {
   // Forms: the buttons that Enter and Escape press.
   HWND DefaultButton = nullptr;
   HWND CancelButton = nullptr;
+  // Forms: the control that had the focus when the form was last left.
+  HWND FocusedControl = nullptr;
   // Forms: the dots per inch the form and its controls are scaled to.
   int Dpi = 96;
   // Fixed-size forms: the client area in the layout's pixels, which every DPI scales anew;

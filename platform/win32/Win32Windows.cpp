@@ -4,7 +4,8 @@
 //  [x] forms: CreateWindowExA owned by the application window, single fixed border, system
 //      menu with minimise and close only, client area as given in 96 dpi pixels and scaled to
 //      the DPI the system gives the new window (GetDpiForWindow; AdjustWindowRectEx for it)
-//  [x] controls (Win32Controls.cpp); text, check state, focus
+//  [x] controls (Win32Controls.cpp); text, check state, focus; a label before its field
+//      (Win32Focus.cpp)
 //  [x] ShowWindow / IsWindowVisible / IsIconic: the system sends WM_SHOWWINDOW and WM_SIZE
 //      (SIZE_MINIMIZED, SIZE_RESTORED) to the window's handler before ShowWindow returns
 //  [x] SetForegroundWindow / GetForegroundWindow
@@ -18,6 +19,7 @@
 
 #include "platform/win32/Win32Controls.h"
 #include "platform/win32/Win32Dpi.h"
+#include "platform/win32/Win32Focus.h"
 #include "platform/win32/Win32WindowTable.h"
 
 namespace zerka::win32 {
@@ -148,6 +150,10 @@ void TWin32Windows::SetEnabled(TWindowHandle window, bool enabled) {
 }
 
 void TWin32Windows::SetFocus(TWindowHandle window) { ::SetFocus(ToHwnd(window)); }
+
+void TWin32Windows::SetLabelFor(TWindowHandle label, TWindowHandle field) {
+  PlaceLabelBefore(ToHwnd(label), ToHwnd(field));
+}
 
 bool TWin32Windows::ShowWindow(TWindowHandle window, TShowCommand command) {
   const bool wasVisible = ::ShowWindow(ToHwnd(window), static_cast<int>(command)) != FALSE;

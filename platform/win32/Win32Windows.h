@@ -17,6 +17,7 @@ class TWin32Windows final : public IWindowPort {
   bool GetChecked(TWindowHandle window) override;
   void SetEnabled(TWindowHandle window, bool enabled) override;
   void SetFocus(TWindowHandle window) override;
+  void SetLabelFor(TWindowHandle label, TWindowHandle field) override;
   bool ShowWindow(TWindowHandle window, TShowCommand command) override;
   bool IsWindowVisible(TWindowHandle window) override;
   bool IsIconic(TWindowHandle window) override;

@@ -2,7 +2,10 @@
 // tray menu's captions and the button pictures, checked against values typed in here (not
 // against the layout data the window is built from).
 
+#include <algorithm>
+#include <cctype>
 #include <map>
+#include <tuple>
 
 #include "monitor/Unit1Resource.h"
 #include "tests/monitor/MonitorFixture.h"
@@ -81,6 +84,60 @@ TEST_F(MonitorLayout, EveryControlSitsWhereTheTablesPutIt) {
   EXPECT_FALSE(window->Form.Resizable);
   EXPECT_TRUE(window->Form.MinimizeBox);
   EXPECT_FALSE(window->Form.MaximizeBox);
+}
+
+// Each label names the field after it and, like each check box, carries an access key of its
+// own caption; the peer shows it underlined ("&"), the caption itself stays.
+TEST_F(MonitorLayout, LabelsNameTheirFieldsAndEveryAccessKeyIsUnique) {
+  const std::vector<std::tuple<const char*, const char*, char>> expected = {
+      {"Label1", "ProxyHost", 'S'},          {"Label2", "ProxyPort", 'P'},  {"Label3", "Abfrageinterval", 'M'},
+      {"Label10", "httpBenutzername", 'B'},  {"Label11", "httpPasswort", 'T'},
+      {"Label4", "Internetverbindungen", 'I'}, {"Label5", "Status", 'U'}, {"Label6", "DFUEGesperrt", 'D'},
+      {"Label7", "Zeitbisauflegen", 'Z'},    {"Label8", "DFUEIP", 'F'},     {"Label9", "Onlinezeit", 'O'},
+      {"Aktiviert", "", 'A'},                {"BalloonInfo", "", 'L'},      {"BitBtn3", "", 'C'},
+      {"BitBtn4", "", 'H'},
+  };
+  Start();
+  std::map<std::string, TControl*> controls;
+  std::string keys;
+  for (TComponent* component : form->Components()) {
+    if (auto* control = dynamic_cast<TControl*>(component)) {
+      controls[control->Name] = control;
+      if (control->AccessKey()) keys += control->AccessKey();
+    }
+  }
+  EXPECT_EQ(keys.size(), expected.size());
+  for (const auto& [name, field, key] : expected) {
+    SCOPED_TRACE(name);
+    TControl* control = controls.at(name);
+    EXPECT_EQ(control->AccessKey(), key);
+    EXPECT_EQ(std::count(keys.begin(), keys.end(), key), 1);
+    const std::string shown = platform.Loop.Window(control->Handle())->Text;
+    if (dynamic_cast<TBitBtn*>(control)) {
+      EXPECT_EQ(shown, control->Text());
+      continue;
+    }
+    const std::size_t mark = shown.find('&');
+    ASSERT_NE(mark, std::string::npos) << shown;
+    EXPECT_EQ(shown.substr(0, mark) + shown.substr(mark + 1), control->Text());
+    EXPECT_EQ(std::toupper(static_cast<unsigned char>(shown[mark + 1])), key);
+    if (!*field) continue;
+    auto* label = dynamic_cast<TLabel*>(control);
+    ASSERT_NE(label, nullptr);
+    EXPECT_EQ(label->FocusControl(), controls.at(field));
+    EXPECT_EQ(platform.Loop.Window(label->Handle())->LabelFor, controls.at(field)->Handle());
+  }
+  EXPECT_EQ(form->Label1->Text(), "Proxy-Server:");
+
+  // Alt with a label's key focuses its field; with a check box's key it toggles the box.
+  const std::string host = form->ProxyHost->Text();
+  ASSERT_TRUE(PressAccessKey(*form, 's'));
+  EXPECT_EQ(platform.Loop.Focus(), form->ProxyHost->Handle());
+  EXPECT_EQ(form->ProxyHost->Text(), host);
+  const bool active = form->Aktiviert->Checked();
+  ASSERT_TRUE(PressAccessKey(*form, 'A'));
+  EXPECT_NE(form->Aktiviert->Checked(), active);
+  EXPECT_FALSE(PressAccessKey(*form, 'Q'));
 }
 
 TEST_F(MonitorLayout, TheTrayMenuReadsAsTheTableFromTopToBottom) {

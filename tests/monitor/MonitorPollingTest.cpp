@@ -47,6 +47,27 @@ TEST_F(MonitorPolling, ACycleWritesTheFieldsTipBalloonAndPicture) {
   EXPECT_EQ(form->MaxSecondsUntilHangup, 120);
 }
 
+// A field is written only when its text changes: a focused one keeps the user's caret, and a
+// screen reader hears of real changes only.
+TEST_F(MonitorPolling, CyclesRewriteOnlyTheFieldsWhoseTextChanged) {
+  sim.WithLine([](sim::LineModel& line) { line.SetConnected("10.1.2.3", 10s, 120s); });
+  SeedPolling();
+  Start();
+  Tick();
+  const auto writes = [&](const TControl* field) { return platform.Loop.Window(field->Handle())->TextWrites; };
+  const int statusWrites = writes(form->Status);
+  const int addressWrites = writes(form->DFUEIP);
+  const int countdownWrites = writes(form->Zeitbisauflegen);
+  for (int cycle = 0; cycle < 3; ++cycle) {
+    clock->Advance(1s);
+    Tick();
+  }
+  EXPECT_EQ(form->Zeitbisauflegen->Text(), "0:01:57");
+  EXPECT_EQ(writes(form->Zeitbisauflegen), countdownWrites + 3);
+  EXPECT_EQ(writes(form->Status), statusWrites);
+  EXPECT_EQ(writes(form->DFUEIP), addressWrites);
+}
+
 TEST_F(MonitorPolling, CountdownPictureAroundTheMaximumAndNoBalloonForTimesAlone) {
   sim.WithLine([](sim::LineModel& line) { line.SetConnected("10.1.2.3", 10s, 120s); });
   SeedPolling();

@@ -124,7 +124,7 @@ TEST_F(QtWindowsTest, NoLabelRunsIntoAField) {
     const auto* label = dynamic_cast<TLabel*>(component);
     if (!label) continue;
     const QRect caption = Widget(label)->geometry();
-    EXPECT_GE(caption.width(), Widget(label)->fontMetrics().horizontalAdvance(Widget(label)->property("text").toString()))
+    EXPECT_GE(caption.width(), Widget(label)->fontMetrics().horizontalAdvance(ToQString(label->Text())))
         << label->Name << ": the whole caption shows";
     for (TComponent* other : form->Components()) {
       const auto* field = dynamic_cast<TControl*>(other);

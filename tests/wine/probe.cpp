@@ -11,6 +11,12 @@
 //   zerka-probe menu MS                   waits for an open popup menu, prints "x y width height"
 //   zerka-probe close                     posts a close request to the window
 //   zerka-probe confirm MS                waits for the "Beenden" question, prints it, presses OK
+//   zerka-probe decline MS                waits for the "Beenden" question, prints its buttons
+//                                         ("buttons OK Abbrechen"), presses the cancel button
+//   zerka-probe order                     "TEXT: before CLASS" per label, the control that follows
+//                                         it in z-order (where a screen reader takes a field's name)
+//   zerka-probe focus                     "focus CLASS TEXT" of the window's focused control, or
+//                                         "focus none (active CLASS "TEXT", WxH)"
 //
 // Output is UTF-8. Exit status 0 on success, 1 when the thing looked for is not there in time,
 // 2 for a wrong command line.
@@ -263,12 +269,17 @@ int CmdClose() {
   return PostMessageW(form, WM_CLOSE, 0, 0) ? 0 : 1;
 }
 
-int CmdConfirm(DWORD timeoutMs) {
+HWND WaitForQuestion(DWORD timeoutMs) {
   HWND box = nullptr;
   if (!WaitFor(timeoutMs, [&] { return (box = FindTopLevel(kQuestionCaption, kDialogClass, true)) != nullptr; })) {
     std::printf("no \"Beenden\" question within %lu ms\n", timeoutMs);
-    return 1;
   }
+  return box;
+}
+
+int CmdConfirm(DWORD timeoutMs) {
+  HWND box = WaitForQuestion(timeoutMs);
+  if (!box) return 1;
   for (HWND child : Descendants(box)) {
     if (IsClass(child, L"Static") && !TextOf(child).empty()) std::printf("question: %s\n", ToUtf8(TextOf(child)).c_str());
   }
@@ -279,6 +290,59 @@ int CmdConfirm(DWORD timeoutMs) {
   }
   // What the button itself sends when pressed: the dialog ends with IDOK.
   return PostMessageW(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(ok)) ? 0 : 1;
+}
+
+int CmdDecline(DWORD timeoutMs) {
+  HWND box = WaitForQuestion(timeoutMs);
+  if (!box) return 1;
+  std::printf("buttons");
+  for (HWND child : Descendants(box)) {
+    if (IsClass(child, L"Button")) std::printf(" %s", ToUtf8(TextOf(child)).c_str());
+  }
+  std::printf("\n");
+  HWND cancel = GetDlgItem(box, IDCANCEL);
+  if (!cancel) return 1;
+  return PostMessageW(box, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), reinterpret_cast<LPARAM>(cancel)) ? 0 : 1;
+}
+
+int CmdOrder() {
+  HWND form = RequireForm();
+  if (!form) return 1;
+  for (HWND child : Descendants(form)) {
+    if (!IsClass(child, L"Static")) continue;
+    HWND next = GetWindow(child, GW_HWNDNEXT);
+    std::printf("%s: before %s\n", ToUtf8(TextOf(child)).c_str(), next ? ToUtf8(ClassOf(next)).c_str() : "nothing");
+  }
+  return 0;
+}
+
+int WindowWidth(HWND window) {
+  RECT bounds;
+  GetWindowRect(window, &bounds);
+  return bounds.right - bounds.left;
+}
+
+int WindowHeight(HWND window) {
+  RECT bounds;
+  GetWindowRect(window, &bounds);
+  return bounds.bottom - bounds.top;
+}
+
+int CmdFocus() {
+  HWND form = RequireForm();
+  if (!form) return 1;
+  GUITHREADINFO info{};
+  info.cbSize = sizeof info;
+  const bool known = GetGUIThreadInfo(GetWindowThreadProcessId(form, nullptr), &info);
+  if (!known || !info.hwndFocus || !IsChild(form, info.hwndFocus)) {
+    // Where the keyboard went instead.
+    std::printf("focus none (active %s \"%s\", %dx%d)\n", info.hwndActive ? ToUtf8(ClassOf(info.hwndActive)).c_str() : "none",
+                info.hwndActive ? ToUtf8(TextOf(info.hwndActive)).c_str() : "",
+                info.hwndActive ? WindowWidth(info.hwndActive) : 0, info.hwndActive ? WindowHeight(info.hwndActive) : 0);
+  } else {
+    std::printf("focus %s %s\n", ToUtf8(ClassOf(info.hwndFocus)).c_str(), ToUtf8(TextOf(info.hwndFocus)).c_str());
+  }
+  return 0;
 }
 
 std::vector<std::string> Arguments() {
@@ -295,7 +359,7 @@ DWORD Milliseconds(const std::string& text) { return static_cast<DWORD>(std::str
 int Usage() {
   std::fprintf(stderr,
                "usage: zerka-probe fields | layout | wait FIELD TEXT MS | visible | taskbar | minimize | menu MS |\n"
-               "                   close | confirm MS\n");
+               "                   close | confirm MS | decline MS | order | focus\n");
   return 2;
 }
 
@@ -326,6 +390,12 @@ int main() {
     status = CmdClose();
   } else if (command == "confirm" && args.size() == 2) {
     status = CmdConfirm(Milliseconds(args[1]));
+  } else if (command == "decline" && args.size() == 2) {
+    status = CmdDecline(Milliseconds(args[1]));
+  } else if (command == "order" && args.size() == 1) {
+    status = CmdOrder();
+  } else if (command == "focus" && args.size() == 1) {
+    status = CmdFocus();
   } else {
     return Usage();
   }
