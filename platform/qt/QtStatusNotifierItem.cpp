@@ -28,8 +28,11 @@ constexpr int kIconSizes[] = {16, 22, 24, 32, 48, 64};
 // A watcher that drops the item in a loop gets it back this often, no more.
 constexpr std::size_t kReannouncementsPerMinute = 5;
 constexpr auto kReannouncementWindow = std::chrono::minutes(1);
-// Lets the host finish forgetting the item before it is offered again.
+// Lets the host finish forgetting the item before it is offered again; each further drop
+// within the minute waits twice as long (up to a limit), so that a host whose start-up race
+// dropped it does not meet the same moment again.
 constexpr int kReannounceDelayMs = 200;
+constexpr int kLongestReannounceDelayMs = 1600;
 
 // The host draws a menu caption with "_" before its access key: "&" marks ours, a doubled
 // "&" is a plain one, an underscore of the caption is doubled to stay plain.
@@ -246,7 +249,6 @@ TStatusNotifierItem::TStatusNotifierItem(QDBusConnection bus, QString title, THa
   menuObject_ = std::make_unique<TDBusMenuObject>(*this);
   watcherSignals_ = std::make_unique<TStatusNotifierWatcherSignals>([this](const QString& service) { Unregistered(service); });
   reannounce_.setSingleShot(true);
-  reannounce_.setInterval(kReannounceDelayMs);
   QObject::connect(&reannounce_, &QTimer::timeout, &reannounce_, [this] { SendRegistration(); });
   RefreshMenu();
 }
@@ -305,8 +307,8 @@ void TStatusNotifierItem::Unregistered(const QString& service) {
     givenUp_ = true;
     return;
   }
+  reannounce_.start(std::min(kReannounceDelayMs << reannounced_.size(), kLongestReannounceDelayMs));
   reannounced_.push_back(now);
-  reannounce_.start();
 }
 
 void TStatusNotifierItem::SetIcon(const TIconImagePtr& picture) {
