@@ -11,6 +11,7 @@
 //   zerka-probe menu MS                   waits for an open popup menu, prints "x y width height"
 //   zerka-probe close                     posts a close request to the window
 //   zerka-probe confirm MS                waits for the "Beenden" question, prints it, presses OK
+//   zerka-probe codepage                  "codepage N": the system's ANSI code page
 //
 // Output is UTF-8. Exit status 0 on success, 1 when the thing looked for is not there in time,
 // 2 for a wrong command line.
@@ -295,7 +296,7 @@ DWORD Milliseconds(const std::string& text) { return static_cast<DWORD>(std::str
 int Usage() {
   std::fprintf(stderr,
                "usage: zerka-probe fields | layout | wait FIELD TEXT MS | visible | taskbar | minimize | menu MS |\n"
-               "                   close | confirm MS\n");
+               "                   close | confirm MS | codepage\n");
   return 2;
 }
 
@@ -326,6 +327,9 @@ int main() {
     status = CmdClose();
   } else if (command == "confirm" && args.size() == 2) {
     status = CmdConfirm(Milliseconds(args[1]));
+  } else if (command == "codepage" && args.size() == 1) {
+    std::printf("codepage %u\n", GetACP());
+    status = 0;
   } else {
     return Usage();
   }
