@@ -140,6 +140,10 @@ TEST(Win32Instance, TheMarkerIsTheUsersOwnInItsSession) {
   EXPECT_EQ(std::string(ownerText), UserSidText()) << "owned by the user, not by a group of an elevated token";
   LocalFree(ownerText);
   CloseHandle(marker);
+  // How the installer finds this user's program, and no other's.
+  const std::string sid = UserSidText();
+  EXPECT_NE(FindWindowExW(HWND_MESSAGE, nullptr, L"Zerka2RemoteInstance", std::wstring(sid.begin(), sid.end()).c_str()),
+            nullptr);
 }
 
 TEST(Win32Instance, ALaterStartFindsTheRunningOneAndHandsItTheRequest) {
