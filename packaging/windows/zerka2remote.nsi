@@ -123,7 +123,7 @@ Function ProcessUserSid
       System::Call '*$3(p .r0)'
       System::Call 'advapi32::ConvertSidToStringSidW(p r0, *p .r2) i .r0'
       ${If} $0 != 0
-        System::Call '*$2(&w256 .r4)'
+        System::Call 'kernel32::lstrcpynW(w .r4, p r2, i ${NSIS_MAX_STRLEN})'
         System::Call 'kernel32::LocalFree(p r2)'
       ${EndIf}
     ${EndIf}
