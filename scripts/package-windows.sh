@@ -9,9 +9,9 @@
 #   scripts/package-windows.sh [--sign FILE.pfx --sign-password-file FILE [--timestamp-url URL]]
 #                              [--release-url URL] [output folder]     (default: build/)
 #
-# --sign signs every shipped program, the uninstaller and the installer with Authenticode
-# (SHA-256, osslsigncode); the password file holds the certificate's password on its first
-# line; --timestamp-url names an RFC 3161 time-stamping server. --release-url is where the
+# --sign signs every shipped program, the installer's plugins, the uninstaller and the
+# installer with Authenticode (SHA-256, osslsigncode); the password file holds the
+# certificate's password on its first line; --timestamp-url names an RFC 3161 time-stamping server. --release-url is where the
 # release files will be downloadable, for the winget manifest's InstallerUrl.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -55,7 +55,8 @@ for preset in win64 win32; do
   if [ "$preset" = win64 ]; then
     targets+=(installer)
     # Signed or not is not a build input: the installer and its program are made anew.
-    rm -f build/win64/packaging/windows/stripped/zerka2remote.exe build/win64/packaging/windows/*-setup.exe
+    rm -f build/win64/packaging/windows/stripped/zerka2remote.exe build/win64/packaging/windows/plugins/*.dll \
+      build/win64/packaging/windows/*-setup.exe
   fi
   cmake --build --preset "$preset" -j 2 --target "${targets[@]}" > /dev/null
   mkdir -p "$stage/release/$preset" "$stage/symbols/$preset"

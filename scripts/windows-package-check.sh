@@ -1,10 +1,12 @@
 #!/usr/bin/env bash
 # The Windows release as scripts/package-windows.sh makes it, signed with a throwaway
 # self-signed code-signing certificate made here with openssl: every signed file verifies
-# against that certificate with osslsigncode (the installer, the zip's programs, and the
-# program and the uninstaller the installer puts down, installed silently under Wine), none
-# against another certificate; the zip carries the licence; the winget manifest has its fields
-# and the installer's hash. One "PASS: ", "FAIL: " or "SKIP: " line per check.
+# against that certificate with osslsigncode (the installer, the NSIS plugins it unpacks, the
+# zip's programs, and the program and the uninstaller the installer puts down, installed
+# silently under Wine), none
+# against another certificate; the zip carries the licence; the winget manifest has its fields,
+# the elevation it expects and its return codes, and the installer's hash. One "PASS: ",
+# "FAIL: " or "SKIP: " line per check.
 #
 # Usage: scripts/windows-package-check.sh   (builds the win64 and win32 presets when needed)
 set -uo pipefail
@@ -44,6 +46,11 @@ signed() { osslsigncode verify -CAfile "$work/test.pem" -in "$1"; }
 check "installer signed" signed "$setup"
 check "the signature does not verify against another certificate" \
   eval '! osslsigncode verify -CAfile "$work/other.pem" -in "$setup"'
+
+# The plugins the installer unpacks at run time are the signed copies makensis was given.
+for plugin in System.dll nsDialogs.dll; do
+  check "installer's $plugin signed" signed "build/win64/packaging/windows/plugins/$plugin"
+done
 
 mkdir -p "$work/zip"
 check "zip unpacks" unzip -q "$out/zerka2remote-$version-windows.zip" -d "$work/zip"
@@ -89,6 +96,9 @@ expect("Scope", installer.get("Scope"), "user")
 switches = installer.get("InstallerSwitches", {})
 expect("Silent", switches.get("Silent"), "/S")
 expect("SilentWithProgress", switches.get("SilentWithProgress"), "/S")
+expect("ElevationRequirement", installer.get("ElevationRequirement"), "elevationProhibited")
+codes = {entry.get("InstallerReturnCode") for entry in installer.get("ExpectedReturnCodes", [])}
+expect("ExpectedReturnCodes", codes, {2, 3, 4, 5})
 entries = installer.get("Installers", [])
 expect("installers", len(entries), 1)
 if entries:

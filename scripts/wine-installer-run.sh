@@ -147,6 +147,13 @@ check "program's FILEVERSION is $version.0" resource_has "$dir/zerka2remote.exe"
 check "program's FileVersion text is $version" resource_has "$dir/zerka2remote.exe" "VALUE \"FileVersion\", \"$version\""
 check "program's manifest has version $version.0" resource_has "$dir/zerka2remote.exe" "name=\"\"Velmarin.Zerka2Remote\"\" version=\"\"$version.0\"\""
 check "installer's ProductVersion is $version" resource_has "$setup" "VALUE \"ProductVersion\", \"$version\""
+# --- the names Task Manager and the start-up list show, and the licence's copyright line
+copyright=$(grep -m 1 '^Copyright ' LICENSE)
+check "program's FileDescription is its name" resource_has "$dir/zerka2remote.exe" 'VALUE "FileDescription", "Zerka2 Remote"'
+check "program's LegalCopyright is the licence's line" resource_has "$dir/zerka2remote.exe" "VALUE \"LegalCopyright\", \"$copyright\""
+check "installer's LegalCopyright is the licence's line" resource_has "$setup" "VALUE \"LegalCopyright\", \"$copyright\""
+publisher_is() { resource_has "$setup" "VALUE \"CompanyName\", \"$1\"" && resource_has "$dir/zerka2remote.exe" "VALUE \"CompanyName\", \"$1\""; }
+check "program and installer name the publisher of the uninstall entry" publisher_is Velmarin
 check "uninstall entry: DisplayVersion is $version" value_is "$uninstall_key" DisplayVersion "$version"
 # --- the manifest asks for per-monitor v2 with the system DPI as the fallback
 check "manifest: dpiAware \"true\"" resource_has "$dir/zerka2remote.exe" ">true</dpiAware>"
@@ -255,6 +262,25 @@ if check "the installer's dialog opens" until_true 30 installer_shown; then
 else
   kill "$setup_pid" 2> /dev/null
 fi
+
+# --- the same folder under its short (8.3) name: a reinstall, not a move that deletes it
+short_dir_win=$(probe shortpath "$own_dir_win" | tr -d '\r')
+limit_ms=30000
+if check "the install folder has a short name: $short_dir_win" test -n "$short_dir_win" -a "$short_dir_win" != "$own_dir_win"; then
+  check "/S /D=<short name> ends with status 0 within 30 s" setup_line "/S /D=$short_dir_win"
+  check "the program is still in its folder" test -f "$own_dir/zerka2remote.exe"
+  check "its uninstaller too" test -f "$own_dir/uninstall.exe"
+  check "the program it ended runs again after the reinstall" until_true 30 program_runs
+fi
+
+# --- a failed upgrade: the program file cannot be written, held by another process; the
+# program the installer ended runs again
+run_wine64 "$probe_exe" hold "$own_exe_win" 60000 > "$work/hold.log" 2> /dev/null &
+holder_pid=$!
+check "another process holds the program file" until_true 30 grep -q held "$work/hold.log"
+check "a silent upgrade that cannot write the program ends with status 4 within 30 s" timed_status 4 "$setup" /S
+check "the program it ended runs again after the failed upgrade" until_true 30 program_runs
+kill "$holder_pid" $(pgrep -P "$holder_pid") 2> /dev/null
 
 # --- uninstall, silently, with the program running
 limit_ms=30000

@@ -14,8 +14,8 @@ std::unique_ptr<TTrayIconHandler> handler;
 TTrayIconHandler::TTrayIconHandler() : window_([this](TMessage& message) { return WndProc(message); }) {}
 
 std::uint32_t TTrayIconHandler::Register(TSysTrayIcon* icon) {
-  auto identity = static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(icon));
-  while (identity == 0 || live_.count(identity)) ++identity;
+  std::uint32_t identity = 1;
+  while (live_.count(identity)) ++identity;
   live_.emplace(identity, icon);
   return identity;
 }

@@ -2,10 +2,11 @@
 // The one hidden window that receives the notification area's callbacks for every tray icon
 // of the process, made with the first icon and destroyed with the last.
 //
-// An icon's identity is its own address. The record's uID field holds 32 bits, so where an
-// address is wider the identity is its low 32 bits, moved on to the next free value when
-// another live icon holds it. The handler keeps the live identities and drops a callback for
-// any other, so none reaches a destroyed icon.
+// An icon's identity is its number among the live icons: the lowest one from 1 that no other
+// live icon holds. The shell keeps what the user chose for an icon (shown on the taskbar or in
+// the overflow) by program and identity, so the same icon must come back with the same one at
+// every start, which an address (different each start) would not. The handler keeps the live
+// identities and drops a callback for any other, so none reaches a destroyed icon.
 
 #include <cstdint>
 #include <unordered_map>

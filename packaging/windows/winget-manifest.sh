@@ -6,7 +6,9 @@
 set -euo pipefail
 
 setup=$1 version=$2 release_url=${3:-https://example.invalid/zerka2remote/$2} out=$4
-id=Velmarin.Zerka2Remote
+# The publisher as the installer's uninstall entry names it (ZERKA_PUBLISHER in CMakeLists.txt).
+publisher=Velmarin
+id=$publisher.Zerka2Remote
 sha256=$(sha256sum "$setup" | cut -d ' ' -f 1 | tr a-f A-F)
 url="${release_url%/}/$(basename "$setup")"
 schema=https://aka.ms/winget-manifest
@@ -37,10 +39,22 @@ InstallerSwitches:
   SilentWithProgress: /S
   InstallLocation: /D=<INSTALLPATH>
 UpgradeBehavior: install
+# Per user: elevated, it installs only for the signed-in user's own account and refuses any
+# other (exit status 5).
+ElevationRequirement: elevationProhibited
+ExpectedReturnCodes:
+  - InstallerReturnCode: 2
+    ReturnResponse: invalidParameter
+  - InstallerReturnCode: 3
+    ReturnResponse: packageInUse
+  - InstallerReturnCode: 4
+    ReturnResponse: fileInUse
+  - InstallerReturnCode: 5
+    ReturnResponse: blockedByPolicy
 ProductCode: Zerka2 Remote
 AppsAndFeaturesEntries:
   - DisplayName: Zerka2 Remote
-    Publisher: Velmarin
+    Publisher: $publisher
     DisplayVersion: $version
     ProductCode: Zerka2 Remote
 Installers:
@@ -56,7 +70,7 @@ cat > "$out/$id.locale.de-DE.yaml" <<END
 PackageIdentifier: $id
 PackageVersion: $version
 PackageLocale: de-DE
-Publisher: Velmarin
+Publisher: $publisher
 PackageName: Zerka2 Remote
 License: MIT
 ShortDescription: Überwacht und steuert einen Zerka-Proxy-Server und seine DFÜ-Verbindung aus dem Infobereich.

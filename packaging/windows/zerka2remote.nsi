@@ -1,12 +1,20 @@
 ; The Windows installer: per user, no administrator rights, German.
 ; makensis -DVERSION=x.y.z -DPROGRAM=<stripped zerka2remote.exe> -DICON=<zerka2remote.ico>
-;          -DLICENSE=<LICENSE.txt> -DSIGN=<authenticode-sign.sh> -DOUTFILE=<setup.exe> zerka2remote.nsi
+;          -DLICENSE=<LICENSE.txt> -DSIGN=<authenticode-sign.sh> -DOUTFILE=<setup.exe>
+;          -DPUBLISHER=<name> -DCOPYRIGHT=<the licence's copyright line>
+;          [-DPLUGINS=<folder with signed copies of the plugins>] zerka2remote.nsi
 ;
 ; Options, word for word: /S silently; /AUTOSTART or /NOAUTOSTART turn start at log-on on or
 ; off, and without either an upgrade keeps it as it was (a first silent install leaves it off);
 ; /D=folder, as the last option, installs there. An upgrade goes into the folder of the existing
 ; install unless /D= names another, and then the old copy goes. Any other option is refused with
 ; exit status 2. The uninstaller keeps the user's settings under HKCU\Software\Velmarin.
+;
+; Exit statuses: 0 installed; 1 cancelled by the user; 2 a refused command line; 3 the running
+; program could not be ended; 4 a file could not be written; 5 run as another account than the
+; one signed in (elevated with an administrator's account, or as SYSTEM), which would install
+; into that account's profile. Elevated as the signed-in user it installs, and starts the
+; program through Explorer, in the user's own unelevated rights.
 
 Unicode true
 Target amd64-unicode
@@ -21,7 +29,6 @@ ManifestDPIAware true
 !include "nsDialogs.nsh"
 
 !define PRODUCT "Zerka2 Remote"
-!define PUBLISHER "Velmarin"
 !define EXE "zerka2remote.exe"
 !define UNINSTALLER "uninstall.exe"
 !define LICENSE_FILE "LICENSE.txt"
@@ -30,6 +37,12 @@ ManifestDPIAware true
 ; The running program's message-only window (one per session), to know whether it ran.
 !define INSTANCE_CLASS "Zerka2RemoteInstance"
 !define HWND_MESSAGE -3
+!define SYSTEM_SID "S-1-5-18"
+
+!ifdef PLUGINS
+  ; Signed copies of NSIS's plugins, so every DLL the installer unpacks carries the signature.
+  !addplugindir /amd64-unicode "${PLUGINS}"
+!endif
 
 ; Signs the uninstaller and the installer once makensis has written them; without the signing
 ; variables in the environment the script does nothing.
@@ -50,12 +63,13 @@ VIAddVersionKey /LANG=1031 "CompanyName" "${PUBLISHER}"
 VIAddVersionKey /LANG=1031 "FileDescription" "${PRODUCT} Installation"
 VIAddVersionKey /LANG=1031 "FileVersion" "${VERSION}"
 VIAddVersionKey /LANG=1031 "ProductVersion" "${VERSION}"
-VIAddVersionKey /LANG=1031 "LegalCopyright" "${PUBLISHER}"
+VIAddVersionKey /LANG=1031 "LegalCopyright" "${COPYRIGHT}"
 
 !define MUI_ICON "${ICON}"
 !define MUI_UNICON "${ICON}"
 !define MUI_ABORTWARNING
-!define MUI_FINISHPAGE_RUN "$INSTDIR\${EXE}"
+!define MUI_FINISHPAGE_RUN
+!define MUI_FINISHPAGE_RUN_FUNCTION StartProgram
 !define MUI_FINISHPAGE_RUN_TEXT "${PRODUCT} jetzt starten"
 
 Var Autostart
@@ -63,6 +77,8 @@ Var AutostartBox
 Var AutostartOption ; "on", "off" or "" from the command line
 Var OldDir          ; where the existing install is, "" when there is none
 Var WasRunning      ; 1 when this installer ended the running program
+Var OwnSid          ; the account this installer runs as
+Var Elevated        ; 1 when it runs with an administrator's full rights
 
 !insertmacro MUI_PAGE_WELCOME
 !insertmacro MUI_PAGE_DIRECTORY
@@ -76,12 +92,137 @@ Page custom AutostartPage AutostartPageLeave
 
 !insertmacro MUI_LANGUAGE "German"
 
+!define EXIT_REFUSED 2
+!define EXIT_NOT_ENDED 3
+!define EXIT_NOT_WRITTEN 4
+!define EXIT_WRONG_ACCOUNT 5
+
 ; Refuse TEXT: ends the installer with exit status 2 for a command line it does not take.
 !macro Refuse TEXT
   MessageBox MB_ICONSTOP "${TEXT}$\r$\n$\r$\nMöglich sind /S, /AUTOSTART oder /NOAUTOSTART und als letzte /D=Ordner." /SD IDOK
-  SetErrorLevel 2
+  SetErrorLevel ${EXIT_REFUSED}
   Quit
 !macroend
+
+; ProcessUserSid: the SID, as text, of the account of the process whose handle is on the stack;
+; "" when it cannot be read.
+Function ProcessUserSid
+  Exch $0
+  Push $1
+  Push $2
+  Push $3
+  Push $4
+  StrCpy $4 ""
+  System::Call 'advapi32::OpenProcessToken(p r0, i 8, *p .r1) i .r2'
+  ${If} $2 != 0
+    System::Call 'advapi32::GetTokenInformation(p r1, i 1, p 0, i 0, *i .r2)'
+    System::Alloc $2
+    Pop $3
+    System::Call 'advapi32::GetTokenInformation(p r1, i 1, p r3, i r2, *i .r2) i .r0'
+    ${If} $0 != 0
+      System::Call '*$3(p .r0)'
+      System::Call 'advapi32::ConvertSidToStringSidW(p r0, *p .r2) i .r0'
+      ${If} $0 != 0
+        System::Call 'kernel32::lstrcpynW(w .r4, p r2, i ${NSIS_MAX_STRLEN})'
+        System::Call 'kernel32::LocalFree(p r2)'
+      ${EndIf}
+    ${EndIf}
+    System::Free $3
+    System::Call 'kernel32::CloseHandle(p r1)'
+  ${EndIf}
+  StrCpy $0 $4
+  Pop $4
+  Pop $3
+  Pop $2
+  Pop $1
+  Exch $0
+FunctionEnd
+
+; Sets $OwnSid and $Elevated, and refuses an account that is not the one signed in: SYSTEM, or
+; another account than the one the desktop's shell runs as. Without a shell (nobody signed in)
+; there is no one else to ask.
+Function CheckAccount
+  Push -1
+  Call ProcessUserSid
+  Pop $OwnSid
+  StrCpy $Elevated 0
+  System::Call 'advapi32::OpenProcessToken(p -1, i 8, *p .r1) i .r0'
+  ${If} $0 != 0
+    System::Call 'advapi32::GetTokenInformation(p r1, i 20, *i .r2, i 4, *i .r3) i .r0'
+    ${If} $0 != 0
+    ${AndIf} $2 != 0
+      StrCpy $Elevated 1
+    ${EndIf}
+    System::Call 'kernel32::CloseHandle(p r1)'
+  ${EndIf}
+  StrCpy $3 ""
+  System::Call 'user32::GetShellWindow() p .r0'
+  ${If} $0 != 0
+    System::Call 'user32::GetWindowThreadProcessId(p r0, *i .r1)'
+    System::Call 'kernel32::OpenProcess(i 0x1000, i 0, i r1) p .r2'
+    ${If} $2 != 0
+      Push $2
+      Call ProcessUserSid
+      Pop $3
+      System::Call 'kernel32::CloseHandle(p r2)'
+    ${EndIf}
+  ${EndIf}
+  StrCpy $4 0
+  ${If} $OwnSid == "${SYSTEM_SID}"
+    StrCpy $4 1
+  ${ElseIf} $3 != ""
+  ${AndIf} $3 != $OwnSid
+    StrCpy $4 1
+  ${EndIf}
+  ${If} $4 == 1
+    MessageBox MB_ICONSTOP "${PRODUCT} wird für das angemeldete Konto installiert, dieses Programm läuft aber als ein anderes Konto (als Administrator oder SYSTEM).$\r$\n$\r$\nBitte starten Sie die Installation ohne „Als Administrator ausführen“ als der Benutzer, der ${PRODUCT} verwenden soll." /SD IDOK
+    SetErrorLevel ${EXIT_WRONG_ACCOUNT}
+    Quit
+  ${EndIf}
+FunctionEnd
+
+; Starts the installed program as the signed-in user: an elevated installer hands the start to
+; Explorer, which runs it in the user's own rights (it would otherwise run elevated, out of
+; reach of the user's later starts and of Explorer's messages).
+Function StartProgram
+  ${If} $Elevated == 1
+    Exec '"$WINDIR\explorer.exe" "$INSTDIR\${EXE}"'
+  ${Else}
+    Exec '"$INSTDIR\${EXE}"'
+  ${EndIf}
+FunctionEnd
+
+; FolderIdentity: "volume:index" of the folder named on the stack, the same however its path is
+; spelled (short names, junctions, case); "" when it cannot be opened.
+Function FolderIdentity
+  Exch $0
+  Push $1
+  Push $2
+  Push $3
+  Push $4
+  Push $5
+  Push $6
+  StrCpy $6 ""
+  ; FILE_FLAG_BACKUP_SEMANTICS opens a folder; no access asked beyond its attributes.
+  System::Call 'kernel32::CreateFileW(w r0, i 0, i 7, p 0, i 3, i 0x02000000, p 0) p .r1'
+  System::Alloc 52
+  Pop $2
+  System::Call 'kernel32::GetFileInformationByHandle(p r1, p r2) i .r3'
+  ${If} $3 != 0
+    System::Call '*$2(i, i, i, i, i, i, i, i .r3, i, i, i, i .r4, i .r5)'
+    StrCpy $6 "$3:$4:$5"
+  ${EndIf}
+  System::Free $2
+  System::Call 'kernel32::CloseHandle(p r1)'
+  StrCpy $0 $6
+  Pop $6
+  Pop $5
+  Pop $4
+  Pop $3
+  Pop $2
+  Pop $1
+  Exch $0
+FunctionEnd
 
 ; ReadOption WORD: one word of the command line.
 Function ReadOption
@@ -132,8 +273,9 @@ Function ReadOptions
 FunctionEnd
 
 Function .onInit
-  ReadRegStr $OldDir HKCU "${UNINSTALL_KEY}" "InstallLocation"
   Call ReadOptions
+  Call CheckAccount
+  ReadRegStr $OldDir HKCU "${UNINSTALL_KEY}" "InstallLocation"
   ${If} $AutostartOption == "on"
     StrCpy $Autostart ${BST_CHECKED}
   ${ElseIf} $AutostartOption == "off"
@@ -188,6 +330,7 @@ Function ${UN}EndProgram
   ${EndIf}
   ${If} $0 != 0
     MessageBox MB_ICONSTOP "${PRODUCT} läuft noch und ließ sich nicht beenden. Bitte beenden Sie es und starten Sie die $R1 erneut." /SD IDOK
+    SetErrorLevel ${EXIT_NOT_ENDED}
     Abort
   ${EndIf}
   SetDetailsPrint lastused
@@ -204,7 +347,11 @@ Section "Programm"
   InitPluginsDir
   SetOutPath "$PLUGINSDIR"
   File "/oname=${EXE}" "${PROGRAM}"
-  FindWindow $0 "${INSTANCE_CLASS}" "" ${HWND_MESSAGE}
+  ; This user's program titles its window with the user's SID; earlier versions left it empty.
+  System::Call 'user32::FindWindowExW(p ${HWND_MESSAGE}, p 0, w "${INSTANCE_CLASS}", w "$OwnSid") p .r0'
+  ${If} $0 == 0
+    System::Call 'user32::FindWindowExW(p ${HWND_MESSAGE}, p 0, w "${INSTANCE_CLASS}", w "") p .r0'
+  ${EndIf}
   ${If} $0 != 0
     StrCpy $WasRunning 1
   ${EndIf}
@@ -213,10 +360,16 @@ Section "Programm"
   Call EndProgram
 
   SetOutPath "$INSTDIR"
-  ClearErrors
-  CopyFiles /SILENT "$PLUGINSDIR\${EXE}" "$INSTDIR"
-  ${If} ${Errors}
+  ; CopyFileW itself: it reports a file in use, where the shell's copy may not.
+  System::Call 'kernel32::CopyFileW(w "$PLUGINSDIR\${EXE}", w "$INSTDIR\${EXE}", i 0) i .r0'
+  ${If} $0 == 0
     MessageBox MB_ICONSTOP "$INSTDIR\${EXE} ließ sich nicht schreiben." /SD IDOK
+    ; The monitoring goes on with what is there.
+    ${If} $WasRunning == 1
+    ${AndIf} ${FileExists} "$INSTDIR\${EXE}"
+      Call StartProgram
+    ${EndIf}
+    SetErrorLevel ${EXIT_NOT_WRITTEN}
     Abort
   ${EndIf}
   File "/oname=${LICENSE_FILE}" "${LICENSE}"
@@ -247,10 +400,22 @@ Section "Programm"
   ${GetSize} "$INSTDIR" "/S=0K" $0 $1 $2
   WriteRegDWORD HKCU "${UNINSTALL_KEY}" "EstimatedSize" $0
 
-  ; Moved to another folder: the one uninstall entry points here, so the old copy goes.
+  ; Moved to another folder: the one uninstall entry points here, so the old copy goes. The
+  ; same folder spelled another way is no other folder; one whose identity cannot be read stays.
+  StrCpy $1 ""
+  StrCpy $2 ""
   ${If} $OldDir != ""
-  ${AndIf} $OldDir != $INSTDIR
   ${AndIf} ${FileExists} "$OldDir\${EXE}"
+    Push $OldDir
+    Call FolderIdentity
+    Pop $1
+    Push $INSTDIR
+    Call FolderIdentity
+    Pop $2
+  ${EndIf}
+  ${If} $1 != ""
+  ${AndIf} $2 != ""
+  ${AndIf} $1 != $2
     Delete "$OldDir\${EXE}"
     Delete "$OldDir\${UNINSTALLER}"
     Delete "$OldDir\${LICENSE_FILE}"
@@ -258,7 +423,7 @@ Section "Programm"
   ${EndIf}
 
   ${If} $WasRunning == 1
-    Exec '"$INSTDIR\${EXE}"'
+    Call StartProgram
   ${EndIf}
 SectionEnd
 

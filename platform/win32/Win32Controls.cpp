@@ -21,6 +21,7 @@
 
 #include "platform/win32/Win32Dpi.h"
 #include "platform/win32/Win32Icons.h"
+#include "platform/win32/Win32Text.h"
 
 namespace zerka::win32 {
 namespace {
@@ -32,7 +33,7 @@ constexpr int kFontHeight = -11;
 constexpr int kUpDownWidth = 15;
 
 struct TClassAndStyle {
-  const char* ClassName;
+  const wchar_t* ClassName;
   DWORD Style;
   DWORD ExStyle;
 };
@@ -40,25 +41,25 @@ struct TClassAndStyle {
 TClassAndStyle ClassFor(const TControlDesc& desc) {
   switch (desc.Kind) {
     case TControlKind::CheckBox:
-      return {"BUTTON", BS_AUTOCHECKBOX, 0};
+      return {L"BUTTON", BS_AUTOCHECKBOX, 0};
     case TControlKind::Edit:
-      return {"EDIT", ES_AUTOHSCROLL, WS_EX_CLIENTEDGE};
+      return {L"EDIT", ES_AUTOHSCROLL, WS_EX_CLIENTEDGE};
     case TControlKind::PasswordEdit:
-      return {"EDIT", ES_AUTOHSCROLL | ES_PASSWORD, WS_EX_CLIENTEDGE};
+      return {L"EDIT", ES_AUTOHSCROLL | ES_PASSWORD, WS_EX_CLIENTEDGE};
     case TControlKind::SpinEdit:
-      return {"EDIT", ES_AUTOHSCROLL, WS_EX_CLIENTEDGE};
+      return {L"EDIT", ES_AUTOHSCROLL, WS_EX_CLIENTEDGE};
     case TControlKind::Button:
-      return {"BUTTON", BS_OWNERDRAW, 0};
+      return {L"BUTTON", BS_OWNERDRAW, 0};
     case TControlKind::Label:
-      return {"STATIC", SS_LEFTNOWORDWRAP, 0};
+      return {L"STATIC", SS_LEFTNOWORDWRAP, 0};
     case TControlKind::Panel:
       return {PanelWindowClass(), WS_CLIPCHILDREN, WS_EX_CONTROLPARENT};
     case TControlKind::GroupBox:
-      return {"BUTTON", BS_GROUPBOX | WS_CLIPCHILDREN, WS_EX_CONTROLPARENT};
+      return {L"BUTTON", BS_GROUPBOX | WS_CLIPCHILDREN, WS_EX_CONTROLPARENT};
     case TControlKind::StatusBar:
-      return {STATUSCLASSNAMEA, CCS_NORESIZE | CCS_NOPARENTALIGN | CCS_NODIVIDER, 0};
+      return {STATUSCLASSNAMEW, CCS_NORESIZE | CCS_NOPARENTALIGN | CCS_NODIVIDER, 0};
   }
-  return {"STATIC", 0, 0};
+  return {L"STATIC", 0, 0};
 }
 
 void EnsureCommonControls() {
@@ -70,13 +71,13 @@ void EnsureCommonControls() {
 }
 
 int TabOrderOf(HWND window) {
-  return static_cast<int>(reinterpret_cast<INT_PTR>(GetPropA(window, kTabOrderProperty))) - 1;
+  return static_cast<int>(reinterpret_cast<INT_PTR>(GetPropW(window, kTabOrderProperty))) - 1;
 }
 
 // Siblings are visited by Tab in z-order: put the control after the last sibling that comes
 // before it; controls without a tab position go to the end.
 void PlaceInTabOrder(HWND parent, HWND control, int tabOrder) {
-  SetPropA(control, kTabOrderProperty, reinterpret_cast<HANDLE>(static_cast<INT_PTR>(tabOrder + 1)));
+  SetPropW(control, kTabOrderProperty, reinterpret_cast<HANDLE>(static_cast<INT_PTR>(tabOrder + 1)));
   if (tabOrder < 0) return;
   HWND insertAfter = HWND_TOP;
   for (HWND sibling = GetWindow(parent, GW_CHILD); sibling; sibling = GetWindow(sibling, GW_HWNDNEXT)) {
@@ -88,14 +89,14 @@ void PlaceInTabOrder(HWND parent, HWND control, int tabOrder) {
 }
 
 HWND CreateUpDown(HWND parent, HWND edit, const TControlDesc& desc) {
-  HWND upDown = CreateWindowExA(0, UPDOWN_CLASSA, nullptr,
+  HWND upDown = CreateWindowExW(0, UPDOWN_CLASSW, nullptr,
                                 WS_CHILD | WS_VISIBLE | UDS_SETBUDDYINT | UDS_ARROWKEYS | UDS_NOTHOUSANDS,
-                                0, 0, 0, 0, parent, nullptr, GetModuleHandleA(nullptr), nullptr);
+                                0, 0, 0, 0, parent, nullptr, GetModuleHandleW(nullptr), nullptr);
   if (!upDown) return nullptr;
-  SendMessageA(upDown, UDM_SETRANGE32, static_cast<WPARAM>(desc.MinValue), desc.MaxValue);
-  SendMessageA(upDown, UDM_SETBUDDY, reinterpret_cast<WPARAM>(edit), 0);
+  SendMessageW(upDown, UDM_SETRANGE32, static_cast<WPARAM>(desc.MinValue), desc.MaxValue);
+  SendMessageW(upDown, UDM_SETBUDDY, reinterpret_cast<WPARAM>(edit), 0);
   const long initial = std::strtol(desc.Text.c_str(), nullptr, 10);
-  SendMessageA(upDown, UDM_SETPOS32, 0, std::clamp<long>(initial, desc.MinValue, desc.MaxValue));
+  SendMessageW(upDown, UDM_SETPOS32, 0, std::clamp<long>(initial, desc.MinValue, desc.MaxValue));
   return upDown;
 }
 
@@ -132,7 +133,7 @@ BOOL CALLBACK RescaleControl(HWND window, LPARAM dpiParam) {
   const auto record = FindWindowRecord(window);
   if (!record || (record->Role != TWindowRole::Control && record->Role != TWindowRole::Panel)) return TRUE;
   PlaceAtDpi(*record, dpi);
-  SendMessageA(window, WM_SETFONT, reinterpret_cast<WPARAM>(DialogFont(dpi)), TRUE);
+  SendMessageW(window, WM_SETFONT, reinterpret_cast<WPARAM>(DialogFont(dpi)), TRUE);
   if (record->Kind == TControlKind::Button) MakeGlyph(*record, dpi);
   if (record->Kind == TControlKind::Label) FitLabelToCaption(window);
   return TRUE;
@@ -140,13 +141,13 @@ BOOL CALLBACK RescaleControl(HWND window, LPARAM dpiParam) {
 
 }  // namespace
 
-const char* DialogFontFace(int dpi) { return dpi == kLayoutDpi ? "MS Sans Serif" : "Microsoft Sans Serif"; }
+const wchar_t* DialogFontFace(int dpi) { return dpi == kLayoutDpi ? L"MS Sans Serif" : L"Microsoft Sans Serif"; }
 
 HFONT DialogFont(int dpi) {
   static std::map<int, HFONT> fonts;
   HFONT& font = fonts[dpi];
   if (!font) {
-    font = CreateFontA(ScaleForDpi(kFontHeight, dpi), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+    font = CreateFontW(ScaleForDpi(kFontHeight, dpi), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
                        OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE,
                        DialogFontFace(dpi));
   }
@@ -159,7 +160,7 @@ int FormDpi(HWND window) {
 }
 
 void RescaleControls(HWND form, int dpi) {
-  SendMessageA(form, WM_SETFONT, reinterpret_cast<WPARAM>(DialogFont(dpi)), FALSE);
+  SendMessageW(form, WM_SETFONT, reinterpret_cast<WPARAM>(DialogFont(dpi)), FALSE);
   EnumChildWindows(form, RescaleControl, dpi);
 }
 
@@ -175,12 +176,12 @@ HWND CreateControlWindow(HWND parent, const TControlDesc& desc, TMessageHandler 
   const int id = nextId++;
   const int dpi = FormDpi(parent);
   const TRect bounds = ScaleForDpi(desc.Bounds, dpi);
-  HWND control = CreateWindowExA(kind.ExStyle, kind.ClassName, desc.Text.c_str(), style, bounds.Left, bounds.Top,
+  HWND control = CreateWindowExW(kind.ExStyle, kind.ClassName, Wide(desc.Text).c_str(), style, bounds.Left, bounds.Top,
                                  bounds.Width, bounds.Height, parent,
                                  reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
-                                 GetModuleHandleA(nullptr), nullptr);
+                                 GetModuleHandleW(nullptr), nullptr);
   if (!control) return nullptr;
-  SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(DialogFont(dpi)), FALSE);
+  SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(DialogFont(dpi)), FALSE);
 
   auto record = std::make_shared<TWindowRecord>();
   record->Window = control;
@@ -190,12 +191,12 @@ HWND CreateControlWindow(HWND parent, const TControlDesc& desc, TMessageHandler 
   record->Role = desc.Kind == TControlKind::Panel ? TWindowRole::Panel : TWindowRole::Control;
   switch (desc.Kind) {
     case TControlKind::PasswordEdit:
-      SendMessageA(control, EM_SETPASSWORDCHAR, '*', 0);
+      SendMessageW(control, EM_SETPASSWORDCHAR, L'*', 0);
       break;
     case TControlKind::SpinEdit:
       record->Buddy = CreateUpDown(parent, control, desc);
       PlaceAtDpi(*record, dpi);
-      SetWindowTextA(control, desc.Text.c_str());
+      SetWindowTextW(control, Wide(desc.Text).c_str());
       break;
     case TControlKind::Button:
       record->Picture = desc.Glyph;
@@ -205,8 +206,8 @@ HWND CreateControlWindow(HWND parent, const TControlDesc& desc, TMessageHandler 
       FitLabelToCaption(control);
       break;
     case TControlKind::StatusBar:
-      SendMessageA(control, SB_SIMPLE, TRUE, 0);
-      SendMessageA(control, SB_SETTEXTA, SB_SIMPLEID, reinterpret_cast<LPARAM>(desc.Text.c_str()));
+      SendMessageW(control, SB_SIMPLE, TRUE, 0);
+      SendMessageW(control, SB_SETTEXTW, SB_SIMPLEID, reinterpret_cast<LPARAM>(Wide(desc.Text).c_str()));
       record->StatusText = desc.Text;
       break;
     default:
@@ -214,7 +215,7 @@ HWND CreateControlWindow(HWND parent, const TControlDesc& desc, TMessageHandler 
   }
   if (record->Role == TWindowRole::Control) {
     record->Original = reinterpret_cast<WNDPROC>(
-        SetWindowLongPtrA(control, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(ControlWindowProc)));
+        SetWindowLongPtrW(control, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(ControlWindowProc)));
   }
   AddWindow(record);
   if (desc.Kind == TControlKind::Button && (desc.Default || desc.Cancel)) {
@@ -239,12 +240,12 @@ void DrawPictureButton(const DRAWITEMSTRUCT& item, const TWindowRecord& button) 
   }
   DrawFrameControl(dc, &frame, DFC_BUTTON, DFCS_BUTTONPUSH | (pushed ? DFCS_PUSHED : 0));
 
-  char caption[256] = {};
-  GetWindowTextA(button.Window, caption, sizeof caption);
+  wchar_t caption[256] = {};
+  GetWindowTextW(button.Window, caption, 256);
   const int dpi = FormDpi(button.Window);
   HGDIOBJ previousFont = SelectObject(dc, DialogFont(dpi));
   RECT textSize{0, 0, 0, 0};
-  DrawTextA(dc, caption, -1, &textSize, DT_SINGLELINE | DT_CALCRECT);
+  DrawTextW(dc, caption, -1, &textSize, DT_SINGLELINE | DT_CALCRECT);
   const int glyphWidth = button.Glyph ? button.GlyphSize.cx + (caption[0] ? ScaleForDpi(kGlyphGap, dpi) : 0) : 0;
   const int contentWidth = glyphWidth + (textSize.right - textSize.left);
   const int shift = pushed ? 1 : 0;
@@ -259,7 +260,7 @@ void DrawPictureButton(const DRAWITEMSTRUCT& item, const TWindowRecord& button) 
   RECT textRect{x, item.rcItem.top + shift, item.rcItem.right, item.rcItem.bottom + shift};
   SetBkMode(dc, TRANSPARENT);
   SetTextColor(dc, GetSysColor(disabled ? COLOR_GRAYTEXT : COLOR_BTNTEXT));
-  DrawTextA(dc, caption, -1, &textRect, DT_SINGLELINE | DT_VCENTER | DT_LEFT);
+  DrawTextW(dc, caption, -1, &textRect, DT_SINGLELINE | DT_VCENTER | DT_LEFT);
   SelectObject(dc, previousFont);
 
   if (item.itemState & ODS_FOCUS) {
@@ -290,12 +291,12 @@ LRESULT EraseWithFace(HWND window, HDC dc) {
 }
 
 void FitLabelToCaption(HWND label) {
-  char caption[256] = {};
-  const int length = GetWindowTextA(label, caption, sizeof caption);
+  wchar_t caption[256] = {};
+  const int length = GetWindowTextW(label, caption, 256);
   HDC dc = GetDC(label);
   HGDIOBJ previousFont = SelectObject(dc, DialogFont(FormDpi(label)));
   SIZE extent{0, 0};
-  GetTextExtentPoint32A(dc, caption, length, &extent);
+  GetTextExtentPoint32W(dc, caption, length, &extent);
   SelectObject(dc, previousFont);
   ReleaseDC(label, dc);
   RECT bounds;

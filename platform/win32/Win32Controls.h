@@ -9,11 +9,11 @@
 namespace zerka::win32 {
 
 // The window property holding a control's tab position (plus one), kept apart from its id.
-inline constexpr const char* kTabOrderProperty = "ZerkaTabOrder";
+inline constexpr const wchar_t* kTabOrderProperty = L"ZerkaTabOrder";
 
 // The face of every control's font: the bitmap face at 96 dpi, where the layout was made with
 // it, and the TrueType face of the same design elsewhere, which scales to any height.
-const char* DialogFontFace(int dpi);
+const wchar_t* DialogFontFace(int dpi);
 // The font of every control: 8 point (11 pixels at 96 dpi) at dpi dots per inch.
 HFONT DialogFont(int dpi);
 // The dots per inch of the form a window belongs to.

@@ -1,5 +1,5 @@
 // Dialog port:
-//  [x] MessageBoxA with the buttons and icon as given, owned by the form the user is in,
+//  [x] MessageBoxW with the buttons and icon as given, owned by the form the user is in,
 //      buttons in German (Win32Focus.cpp); its modal loop keeps dispatching
 //  [x] TrackPopupMenu at a screen position, returning the chosen entry: separators, pictures
 //      as item bitmaps (enlarged by whole factors on screens of 192 dpi and more), the
@@ -11,6 +11,7 @@
 #include "platform/win32/Win32Dpi.h"
 #include "platform/win32/Win32Focus.h"
 #include "platform/win32/Win32Icons.h"
+#include "platform/win32/Win32Text.h"
 #include "platform/win32/Win32WindowTable.h"
 
 namespace zerka::win32 {
@@ -37,14 +38,15 @@ class TPopupMenu {
     // Command 0 means "nothing chosen", so entry i is command i + 1.
     const UINT command = static_cast<UINT>(index + 1);
     if (entry.Caption == "-") {
-      AppendMenuA(menu_, MF_SEPARATOR, command, nullptr);
+      AppendMenuW(menu_, MF_SEPARATOR, command, nullptr);
       return;
     }
-    MENUITEMINFOA item{};
+    std::wstring caption = Wide(entry.Caption);
+    MENUITEMINFOW item{};
     item.cbSize = sizeof item;
     item.fMask = MIIM_ID | MIIM_STRING | MIIM_STATE;
     item.wID = command;
-    item.dwTypeData = const_cast<char*>(entry.Caption.c_str());
+    item.dwTypeData = caption.data();
     item.fState = (entry.Default ? MFS_DEFAULT : 0u) | (entry.Checked ? MFS_CHECKED : 0u) |
                   (entry.Enabled ? 0u : MFS_DISABLED);
     if (entry.Picture) {
@@ -54,7 +56,7 @@ class TPopupMenu {
         item.hbmpItem = bitmap;
       }
     }
-    InsertMenuItemA(menu_, GetMenuItemCount(menu_), TRUE, &item);
+    InsertMenuItemW(menu_, GetMenuItemCount(menu_), TRUE, &item);
   }
 
   HMENU menu_;
@@ -67,7 +69,7 @@ class TPopupMenu {
 TModalResult TWin32Dialogs::ShowMessageBox(TWindowHandle owner, const std::string& text,
                                            const std::string& caption, TMsgButtons buttons, TMsgIcon icon) {
   const TGermanMessageBoxButtons german;
-  const int answer = MessageBoxA(MessageBoxOwner(reinterpret_cast<HWND>(owner)), text.c_str(), caption.c_str(),
+  const int answer = MessageBoxW(MessageBoxOwner(reinterpret_cast<HWND>(owner)), Wide(text).c_str(), Wide(caption).c_str(),
                                  static_cast<UINT>(buttons) | static_cast<UINT>(icon));
   RethrowHandlerException();
   return static_cast<TModalResult>(answer);

@@ -81,7 +81,7 @@ int WindowDpi(HWND window, int fallback) {
 int DpiAtPoint(POINT point) { return MonitorDpi(MonitorFromPoint(point, MONITOR_DEFAULTTONEAREST)); }
 
 int NotifyAreaDpi() {
-  HWND taskbar = FindWindowA("Shell_TrayWnd", nullptr);
+  HWND taskbar = FindWindowW(L"Shell_TrayWnd", nullptr);
   return MonitorDpi(taskbar ? MonitorFromWindow(taskbar, MONITOR_DEFAULTTOPRIMARY)
                             : MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY));
 }

@@ -1,8 +1,8 @@
 // Event loop and timer ports:
-//  [x] GetMessageA/DispatchMessageA; modal loops (message boxes, menus) dispatch on their own
+//  [x] GetMessageW/DispatchMessageA; modal loops (message boxes, menus) dispatch on their own
 //  [x] Tab, Enter, Escape and access keys in forms through the dialog manager
 //  [x] message-only windows for the shared handler windows (tray callbacks, timer ticks)
-//  [x] PostMessageA/SendMessageA
+//  [x] PostMessageW/SendMessageA
 //  [x] SetTimer/KillTimer with the caller's id on the caller's window
 #include "platform/win32/Win32EventLoop.h"
 
@@ -22,13 +22,13 @@ bool IsFormKeyboardMessage(MSG& message) {
   if (message.message < WM_KEYFIRST || message.message > WM_KEYLAST || !message.hwnd) return false;
   HWND form = GetAncestor(message.hwnd, GA_ROOT);
   auto record = FindWindowRecord(form);
-  return record && record->Role == TWindowRole::Form && IsDialogMessageA(form, &message);
+  return record && record->Role == TWindowRole::Form && IsDialogMessageW(form, &message);
 }
 
 void Dispatch(MSG& message) {
   if (!IsFormKeyboardMessage(message)) {
     TranslateMessage(&message);
-    DispatchMessageA(&message);
+    DispatchMessageW(&message);
   }
   RethrowHandlerException();
 }
@@ -37,7 +37,7 @@ void Dispatch(MSG& message) {
 
 bool TWin32EventLoop::WaitAndDispatch() {
   MSG message;
-  const BOOL got = GetMessageA(&message, nullptr, 0, 0);
+  const BOOL got = GetMessageW(&message, nullptr, 0, 0);
   if (got == 0 || got == -1) return false;
   Dispatch(message);
   return true;
@@ -45,7 +45,7 @@ bool TWin32EventLoop::WaitAndDispatch() {
 
 void TWin32EventLoop::DispatchPending() {
   MSG message;
-  while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+  while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
     if (message.message == WM_QUIT) {
       // The outer loop must still see the quit.
       PostQuitMessage(static_cast<int>(message.wParam));
@@ -58,8 +58,8 @@ void TWin32EventLoop::DispatchPending() {
 void TWin32EventLoop::PostQuit() { PostQuitMessage(0); }
 
 TWindowHandle TWin32EventLoop::CreateMessageWindow(TMessageHandler handler) {
-  HWND window = CreateWindowExA(0, OwnWindowClass(), "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
-                                GetModuleHandleA(nullptr), nullptr);
+  HWND window = CreateWindowExW(0, OwnWindowClass(), L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                                GetModuleHandleW(nullptr), nullptr);
   if (!window) return 0;
   auto record = std::make_shared<TWindowRecord>();
   record->Window = window;
@@ -74,12 +74,12 @@ void TWin32EventLoop::DestroyMessageWindow(TWindowHandle window) {
 
 bool TWin32EventLoop::PostWindowMessage(TWindowHandle window, std::uint32_t message,
                                         std::uintptr_t wParam, std::intptr_t lParam) {
-  return PostMessageA(ToHwnd(window), message, wParam, lParam) != FALSE;
+  return PostMessageW(ToHwnd(window), message, wParam, lParam) != FALSE;
 }
 
 std::intptr_t TWin32EventLoop::SendWindowMessage(TWindowHandle window, std::uint32_t message,
                                                  std::uintptr_t wParam, std::intptr_t lParam) {
-  const LRESULT result = SendMessageA(ToHwnd(window), message, wParam, lParam);
+  const LRESULT result = SendMessageW(ToHwnd(window), message, wParam, lParam);
   RethrowHandlerException();
   return result;
 }

@@ -1,9 +1,12 @@
 // Single-instance port:
-//  [x] Claim: owns the mutex "Session<N>" in the private namespace "Zerka2Remote-<SID>" (a
-//      boundary with the user's SID), else "Local\Zerka2Remote-<SID>" with an owner check;
-//      the record "<marker>-Window" names the message-only window "Zerka2RemoteInstance"
-//  [x] a marker (or its namespace) that cannot be opened is held; one that has no owner any
-//      more (the program ended) is free and taken over
+//  [x] Claim: owns the mutex "Session<N>" in the private namespace "Zerka2Remote-<SID>-ME" (a
+//      boundary with the user's SID and the medium label), else "Local\Zerka2Remote-<SID>"
+//      with an owner check; the record "<marker>-Window" names the message-only window
+//      "Zerka2RemoteInstance"; every object labelled medium integrity
+//  [x] a marker that cannot be opened is held; one that has no owner any more (the program
+//      ended) is free and taken over; a namespace that cannot be opened is not held
+//  [x] the earlier versions' namespace "Zerka2Remote-<SID>" (boundary without label) asked too
+//  [x] the request message let through from lower integrity levels
 //  [x] Request Show: lets the running program take the foreground, sends the request; refused
 //      while the program ends, then the asking start waits for the session to be free
 //  [x] Request Quit: sends the request and waits up to 10 s for the running process to end
@@ -18,10 +21,12 @@
 #include <cstring>
 #include <utility>
 
+#include "platform/win32/Win32Integrity.h"
+
 namespace zerka::win32 {
 namespace {
 
-constexpr const char* kWindowClass = "Zerka2RemoteInstance";
+constexpr const wchar_t* kWindowClass = L"Zerka2RemoteInstance";
 constexpr const wchar_t* kBoundaryName = L"Zerka2Remote";
 // A start that finds the session held but no window yet meets a program that is starting.
 constexpr DWORD kFindWindowMs = 5000;
@@ -46,10 +51,11 @@ using TDeleteBoundaryDescriptor = VOID(WINAPI*)(HANDLE);
 using TCreatePrivateNamespaceW = HANDLE(WINAPI*)(LPSECURITY_ATTRIBUTES, LPVOID, LPCWSTR);
 using TOpenPrivateNamespaceW = HANDLE(WINAPI*)(LPVOID, LPCWSTR);
 using TClosePrivateNamespace = BOOLEAN(WINAPI*)(HANDLE, ULONG);
+using TAddIntegrityLabelToBoundaryDescriptor = BOOL(WINAPI*)(HANDLE*, PSID);
 
 template <typename Function>
 Function Kernel32(const char* name) {
-  return reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), name)));
+  return reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), name)));
 }
 
 // The user's SID, as bytes and as text.
@@ -78,12 +84,13 @@ TUser CurrentUser() {
   return user;
 }
 
-// Security attributes that make the user the owner and the only one allowed in.
+// Security attributes that make the user the owner and the only one allowed in, at medium
+// integrity or above.
 class TUserOnly {
  public:
   explicit TUserOnly(const std::string& sid) {
-    const std::string text = "O:" + sid + "D:P(A;;GA;;;" + sid + ")";
-    if (ConvertStringSecurityDescriptorToSecurityDescriptorA(text.c_str(), SDDL_REVISION_1, &descriptor_, nullptr)) {
+    const std::wstring text = UserOnlyDescriptor(sid);
+    if (ConvertStringSecurityDescriptorToSecurityDescriptorW(text.c_str(), SDDL_REVISION_1, &descriptor_, nullptr)) {
       attributes_.lpSecurityDescriptor = descriptor_;
     }
   }
@@ -123,13 +130,13 @@ bool OwnedBy(HANDLE object, const std::string& sid) {
 }
 
 LRESULT CALLBACK InstanceWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  auto* receiver = reinterpret_cast<TWin32Instance::TReceiver*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+  auto* receiver = reinterpret_cast<TWin32Instance::TReceiver*>(GetWindowLongPtrW(window, GWLP_USERDATA));
   if (message == TWin32Instance::RequestMessage()) {
     if (!receiver || !receiver->Accepting || wParam > 1) return kRefused;
     // Answered at once, carried out from the event loop: the asking start never waits for a
     // window that the request opens.
     receiver->Pending.push_back(wParam == 1 ? TInstanceRequest::Quit : TInstanceRequest::Show);
-    PostMessageA(window, kDeliverMessage, 0, 0);
+    PostMessageW(window, kDeliverMessage, 0, 0);
     return kAccepted;
   }
   if (message == kDeliverMessage) {
@@ -140,16 +147,16 @@ LRESULT CALLBACK InstanceWindowProc(HWND window, UINT message, WPARAM wParam, LP
     }
     return 0;
   }
-  return DefWindowProcA(window, message, wParam, lParam);
+  return DefWindowProcW(window, message, wParam, lParam);
 }
 
-const char* InstanceWindowClass() {
-  static const char* name = [] {
-    WNDCLASSA windowClass{};
+const wchar_t* InstanceWindowClass() {
+  static const wchar_t* name = [] {
+    WNDCLASSW windowClass{};
     windowClass.lpfnWndProc = InstanceWindowProc;
-    windowClass.hInstance = GetModuleHandleA(nullptr);
+    windowClass.hInstance = GetModuleHandleW(nullptr);
     windowClass.lpszClassName = kWindowClass;
-    RegisterClassA(&windowClass);
+    RegisterClassW(&windowClass);
     return kWindowClass;
   }();
   return name;
@@ -163,61 +170,108 @@ DWORD SessionId() {
 
 DWORD Elapsed(DWORD start) { return GetTickCount() - start; }
 
+// A boundary with the user's SID, and the medium label when labelled (where the system has
+// labels); nullptr when it cannot be made.
+HANDLE MakeBoundary(std::string& sid, bool labelled) {
+  const auto createBoundary = Kernel32<TCreateBoundaryDescriptorW>("CreateBoundaryDescriptorW");
+  const auto addSid = Kernel32<TAddSidToBoundaryDescriptor>("AddSIDToBoundaryDescriptor");
+  const auto addLabel = Kernel32<TAddIntegrityLabelToBoundaryDescriptor>("AddIntegrityLabelToBoundaryDescriptor");
+  HANDLE boundary = createBoundary ? createBoundary(kBoundaryName, 0) : nullptr;
+  if (!boundary) return nullptr;
+  std::string label = MediumLabelSid();
+  bool made = addSid && addSid(&boundary, sid.data());
+  if (made && labelled && addLabel && !label.empty()) made = addLabel(&boundary, label.data()) != FALSE;
+  if (made) return boundary;
+  if (const auto remove = Kernel32<TDeleteBoundaryDescriptor>("DeleteBoundaryDescriptor")) remove(boundary);
+  return nullptr;
+}
+
+void DeleteBoundary(void* boundary) {
+  if (!boundary) return;
+  if (const auto remove = Kernel32<TDeleteBoundaryDescriptor>("DeleteBoundaryDescriptor")) remove(boundary);
+}
+
+void ClosePrivateNamespace(void* opened) {
+  if (!opened) return;
+  if (const auto close = Kernel32<TClosePrivateNamespace>("ClosePrivateNamespace")) close(opened, 0);
+}
+
+// Makes the namespace, or opens it where it exists.
+TNamespaceState MakeOrOpenNamespace(HANDLE boundary, const std::wstring& alias, const std::string& sidText,
+                                    void*& opened) {
+  const auto createNamespace = Kernel32<TCreatePrivateNamespaceW>("CreatePrivateNamespaceW");
+  const auto openNamespace = Kernel32<TOpenPrivateNamespaceW>("OpenPrivateNamespaceW");
+  if (!boundary || !createNamespace || !openNamespace) return TNamespaceState::Unsupported;
+  TUserOnly userOnly(sidText);
+  // Two tries: a namespace that exists may be gone again before it is opened.
+  for (int attempt = 0; attempt < 2; ++attempt) {
+    opened = createNamespace(userOnly.Get(), boundary, alias.c_str());
+    if (opened) return TNamespaceState::Made;
+    if (GetLastError() != ERROR_ALREADY_EXISTS) return TNamespaceState::Unsupported;
+    opened = openNamespace(boundary, alias.c_str());
+    if (opened) return TNamespaceState::Opened;
+  }
+  return TNamespaceState::Unopenable;
+}
+
 }  // namespace
+
+bool MarkerInPrivateNamespace(TNamespaceState state) {
+  // One that exists but cannot be opened was made by a process that must not decide whether
+  // this user's program may run.
+  return state == TNamespaceState::Made || state == TNamespaceState::Opened;
+}
 
 TWin32Instance::TWin32Instance() {
   const TUser user = CurrentUser();
   sid_ = user.Sid;
   sidText_ = user.Text;
   const std::string alias = "Zerka2Remote-" + user.Text;
-  const auto createBoundary = Kernel32<TCreateBoundaryDescriptorW>("CreateBoundaryDescriptorW");
-  const auto addSid = Kernel32<TAddSidToBoundaryDescriptor>("AddSIDToBoundaryDescriptor");
-  const auto createNamespace = Kernel32<TCreatePrivateNamespaceW>("CreatePrivateNamespaceW");
-  const auto openNamespace = Kernel32<TOpenPrivateNamespaceW>("OpenPrivateNamespaceW");
-  if (createBoundary && addSid && createNamespace && openNamespace && !sid_.empty()) {
-    HANDLE boundary = createBoundary(kBoundaryName, 0);
-    if (boundary && addSid(&boundary, sid_.data())) {
-      boundary_ = boundary;
-      const std::wstring wideAlias(alias.begin(), alias.end());
-      TUserOnly userOnly(sidText_);
-      // Two tries: a namespace that exists may be gone again before it is opened.
-      bool exists = false;
-      for (int attempt = 0; attempt < 2 && !namespace_; ++attempt) {
-        namespace_ = createNamespace(userOnly.Get(), boundary, wideAlias.c_str());
-        exists = !namespace_ && GetLastError() == ERROR_ALREADY_EXISTS;
-        if (exists) namespace_ = openNamespace(boundary, wideAlias.c_str());
-      }
-      // Only this user's processes can have made it, and only live ones keep it: one of them
-      // runs with rights this start lacks.
-      unreachable_ = exists && !namespace_;
-    } else if (boundary) {
-      if (const auto remove = Kernel32<TDeleteBoundaryDescriptor>("DeleteBoundaryDescriptor")) remove(boundary);
+  const std::string labelledAlias = alias + "-ME";
+  const std::string session = "\\Session" + std::to_string(SessionId());
+  TNamespaceState state = TNamespaceState::Unsupported;
+  if (!sid_.empty()) {
+    boundary_ = MakeBoundary(sid_, true);
+    state = MakeOrOpenNamespace(boundary_, std::wstring(labelledAlias.begin(), labelledAlias.end()), sidText_,
+                                namespace_);
+    const auto openNamespace = Kernel32<TOpenPrivateNamespaceW>("OpenPrivateNamespaceW");
+    earlierBoundary_ = MakeBoundary(sid_, false);
+    if (earlierBoundary_ && openNamespace) {
+      earlierNamespace_ = openNamespace(earlierBoundary_, std::wstring(alias.begin(), alias.end()).c_str());
     }
   }
-  markerName_ = namespace_ ? alias + "\\Session" + std::to_string(SessionId()) : "Local\\" + alias;
+  if (!MarkerInPrivateNamespace(state) && namespace_) {
+    ClosePrivateNamespace(namespace_);
+    namespace_ = nullptr;
+  }
+  markerName_ = namespace_ ? labelledAlias + session : "Local\\" + alias;
   recordName_ = markerName_ + "-Window";
+  if (earlierNamespace_) {
+    earlierMarkerName_ = alias + session;
+    earlierRecordName_ = earlierMarkerName_ + "-Window";
+  }
 }
 
 TWin32Instance::~TWin32Instance() {
   Release();
   if (window_) DestroyWindow(static_cast<HWND>(window_));
-  if (namespace_) {
-    if (const auto close = Kernel32<TClosePrivateNamespace>("ClosePrivateNamespace")) close(namespace_, 0);
-  }
-  if (boundary_) {
-    if (const auto remove = Kernel32<TDeleteBoundaryDescriptor>("DeleteBoundaryDescriptor")) remove(boundary_);
-  }
+  ClosePrivateNamespace(namespace_);
+  ClosePrivateNamespace(earlierNamespace_);
+  DeleteBoundary(boundary_);
+  DeleteBoundary(earlierBoundary_);
 }
 
 unsigned TWin32Instance::RequestMessage() {
-  static const UINT message = RegisterWindowMessageA("Zerka2Remote.InstanceRequest");
+  static const UINT message = RegisterWindowMessageW(L"Zerka2Remote.InstanceRequest");
   return message;
 }
 
 bool TWin32Instance::Claim(TInstanceRequestHandler handler) {
-  if (unreachable_) return false;
+  // An earlier version runs: it keeps the session until it ends.
+  if (!earlierMarkerName_.empty() && MarkerHeld(earlierMarkerName_)) return false;
   TUserOnly userOnly(sidText_);
-  HANDLE mutex = CreateMutexA(userOnly.Get(), FALSE, markerName_.c_str());
+  const std::wstring markerName(markerName_.begin(), markerName_.end());
+  HANDLE mutex = CreateMutexW(userOnly.Get(), FALSE, markerName.c_str());
   // Access denied: a program of this user runs with other rights (elevated, or an older one).
   if (!mutex) return GetLastError() == ERROR_ACCESS_DENIED ? false : ClaimWithoutMarker(std::move(handler));
   if (GetLastError() == ERROR_ALREADY_EXISTS && !OwnedBy(mutex, sid_)) {
@@ -241,9 +295,13 @@ bool TWin32Instance::ClaimWithoutMarker(TInstanceRequestHandler handler) {
   receiver_.Handler = std::move(handler);
   receiver_.Accepting = true;
   if (!window_) {
-    HWND window = CreateWindowExA(0, InstanceWindowClass(), "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
-                                  GetModuleHandleA(nullptr), nullptr);
-    if (window) SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&receiver_));
+    const std::wstring title(sidText_.begin(), sidText_.end());
+    HWND window = CreateWindowExW(0, InstanceWindowClass(), title.c_str(), 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                                  GetModuleHandleW(nullptr), nullptr);
+    if (window) {
+      SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&receiver_));
+      LetThroughFromLowerIntegrity(window, RequestMessage());
+    }
     window_ = window;
   }
   return true;
@@ -251,8 +309,9 @@ bool TWin32Instance::ClaimWithoutMarker(TInstanceRequestHandler handler) {
 
 void TWin32Instance::PublishWindow() {
   TUserOnly userOnly(sidText_);
-  HANDLE mapping = CreateFileMappingA(INVALID_HANDLE_VALUE, userOnly.Get(), PAGE_READWRITE, 0,
-                                      sizeof(TInstanceRecord), recordName_.c_str());
+  const std::wstring recordName(recordName_.begin(), recordName_.end());
+  HANDLE mapping = CreateFileMappingW(INVALID_HANDLE_VALUE, userOnly.Get(), PAGE_READWRITE, 0,
+                                      sizeof(TInstanceRecord), recordName.c_str());
   if (!mapping) return;
   // The name lasts as long as a handle does, not a view.
   void* view = MapViewOfFile(mapping, FILE_MAP_WRITE, 0, 0, sizeof(TInstanceRecord));
@@ -289,8 +348,12 @@ void TWin32Instance::Release() {
 }
 
 bool TWin32Instance::SessionHeld() const {
-  if (unreachable_) return true;
-  HANDLE mutex = OpenMutexA(SYNCHRONIZE | READ_CONTROL, FALSE, markerName_.c_str());
+  return MarkerHeld(markerName_) || (!earlierMarkerName_.empty() && MarkerHeld(earlierMarkerName_));
+}
+
+bool TWin32Instance::MarkerHeld(const std::string& markerName) const {
+  const std::wstring name(markerName.begin(), markerName.end());
+  HANDLE mutex = OpenMutexW(SYNCHRONIZE | READ_CONTROL, FALSE, name.c_str());
   if (!mutex) return GetLastError() == ERROR_ACCESS_DENIED;
   bool held = OwnedBy(mutex, sid_);
   if (held) {
@@ -306,8 +369,10 @@ bool TWin32Instance::SessionHeld() const {
 
 // The window the running program has published; nullptr when there is none, or the record
 // names a window that is not that process's any more.
-void* TWin32Instance::RunningWindow(unsigned long& processId) const {
-  HANDLE mapping = OpenFileMappingA(FILE_MAP_READ, FALSE, recordName_.c_str());
+void* TWin32Instance::RunningWindow(const std::string& recordName, unsigned long& processId) const {
+  if (recordName.empty()) return nullptr;
+  const std::wstring name(recordName.begin(), recordName.end());
+  HANDLE mapping = OpenFileMappingW(FILE_MAP_READ, FALSE, name.c_str());
   if (!mapping) return nullptr;
   TInstanceRecord record{0, 0};
   if (const void* view = MapViewOfFile(mapping, FILE_MAP_READ, 0, 0, sizeof record)) {
@@ -327,7 +392,8 @@ void* TWin32Instance::RunningWindow(unsigned long& processId) const {
 void* TWin32Instance::FindRunning(unsigned long& processId, unsigned long boundMs) const {
   const DWORD start = GetTickCount();
   for (;;) {
-    if (void* window = RunningWindow(processId)) return window;
+    if (void* window = RunningWindow(recordName_, processId)) return window;
+    if (void* window = RunningWindow(earlierRecordName_, processId)) return window;
     if (!SessionHeld() || Elapsed(start) >= boundMs) return nullptr;
     Sleep(kPollMs);
   }
@@ -360,7 +426,7 @@ bool TWin32Instance::Show() {
   // The start the user just made may take the foreground; it passes that on.
   AllowSetForegroundWindow(processId);
   DWORD_PTR answer = kRefused;
-  if (!SendMessageTimeoutA(window, RequestMessage(), 0, 0, SMTO_ABORTIFHUNG, kAnswerMs, &answer)) {
+  if (!SendMessageTimeoutW(window, RequestMessage(), 0, 0, SMTO_ABORTIFHUNG, kAnswerMs, &answer)) {
     // Gone meanwhile, or hung: a hung program still holds the session.
     return SessionHeld();
   }
@@ -378,7 +444,7 @@ bool TWin32Instance::Quit() {
   const DWORD left = Elapsed(start) >= kQuitWaitMs ? 1 : kQuitWaitMs - Elapsed(start);
   DWORD_PTR answer = kRefused;
   // Refused means it is ending anyway; either way what counts is whether it ends in time.
-  SendMessageTimeoutA(window, RequestMessage(), 1, 0, SMTO_ABORTIFHUNG, left, &answer);
+  SendMessageTimeoutW(window, RequestMessage(), 1, 0, SMTO_ABORTIFHUNG, left, &answer);
   const bool gone = WaitUntilGone(process, start, kQuitWaitMs);
   if (process) CloseHandle(process);
   return gone;

@@ -3,16 +3,22 @@
 //
 // The marker is a mutex that the running program owns (so it is free again the moment that
 // program's thread ends, however it ends), in a private namespace whose boundary carries the
-// user's SID: no other user can make that namespace, so none can squat the marker. Where
-// private namespaces are missing (XP), the session's own namespace stands in, under a name
-// with the SID, and a marker whose owner is another user counts as none. Every object is made
-// with the user as owner and the only one allowed in, so an elevated and a normal start of
-// the same user reach each other; a marker this start may not open counts as held.
+// user's SID and the medium integrity label: no other user, and no sandboxed (low integrity)
+// process of this user, can make that namespace, so none can squat the marker. Where private
+// namespaces are missing (XP), or the namespace exists but cannot be opened, the session's own
+// namespace stands in, under a name with the SID, and a marker whose owner is another user
+// counts as none. Every object is made with the user as owner and the only one allowed in,
+// labelled medium, so an elevated and a normal start of the same user reach each other; a
+// marker this start may not open counts as held. The namespace of earlier versions (a boundary
+// without the label) is looked into as well, so that a program started before an upgrade is
+// still found.
 //
 // Beside the mutex the running program keeps a record of its process and its message-only
-// window ("Zerka2RemoteInstance"); a later start reads the window from there and sends it a
-// registered message, which the window answers at once (taken, or refused while ending) and
-// hands on to the handler through the event loop.
+// window ("Zerka2RemoteInstance", titled with the user's SID, so the installer finds this
+// user's program); a later start reads the window from there and sends it a registered
+// message, which the window answers at once (taken, or refused while ending) and hands on to
+// the handler through the event loop. That message passes from lower integrity levels, so a
+// normal start reaches a program that an elevated installer started.
 
 #include <string>
 #include <vector>
@@ -20,6 +26,11 @@
 #include "framework/SingleInstance.h"
 
 namespace zerka::win32 {
+
+// What became of this start's private namespace.
+enum class TNamespaceState { Unsupported, Made, Opened, Unopenable };
+// Whether the marker goes into the private namespace; else into the session's namespace.
+bool MarkerInPrivateNamespace(TNamespaceState state);
 
 class TWin32Instance : public IInstancePort {
  public:
@@ -32,7 +43,7 @@ class TWin32Instance : public IInstancePort {
   bool Request(TInstanceRequest request) override;
   void Release() override;
 
-  // The marker's full name: "Zerka2Remote-<SID>\Session<N>" in the private namespace, else
+  // The marker's full name: "Zerka2Remote-<SID>-ME\Session<N>" in the private namespace, else
   // "Local\Zerka2Remote-<SID>".
   const std::string& MarkerName() const { return markerName_; }
   // Whether some process of this user holds the session now.
@@ -51,7 +62,8 @@ class TWin32Instance : public IInstancePort {
  private:
   bool ClaimWithoutMarker(TInstanceRequestHandler handler);
   void PublishWindow();
-  void* RunningWindow(unsigned long& processId) const;
+  void* RunningWindow(const std::string& recordName, unsigned long& processId) const;
+  bool MarkerHeld(const std::string& markerName) const;
   void* FindRunning(unsigned long& processId, unsigned long boundMs) const;
   bool WaitUntilGone(void* process, unsigned long start, unsigned long boundMs) const;
   bool Show();
@@ -64,7 +76,11 @@ class TWin32Instance : public IInstancePort {
   std::string recordName_;
   void* boundary_ = nullptr;
   void* namespace_ = nullptr;
-  bool unreachable_ = false;
+  // Earlier versions' namespace, opened only; empty names when it is not there.
+  void* earlierBoundary_ = nullptr;
+  void* earlierNamespace_ = nullptr;
+  std::string earlierMarkerName_;
+  std::string earlierRecordName_;
   void* mutex_ = nullptr;
   void* mapping_ = nullptr;
   void* record_ = nullptr;

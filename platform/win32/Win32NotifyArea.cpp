@@ -1,8 +1,9 @@
 // Notification-area port:
-//  [x] Shell_NotifyIconA add / modify / delete / set version with the Shell 5.0 record
-//      (488 bytes on 32-bit builds, the same layout's size on 64-bit)
-//  [x] the portable record copied field by field; the picture as an HICON made per call at
-//      the size the shell asks for (the small-icon size at the taskbar's DPI)
+//  [x] Shell_NotifyIconW add / modify / delete / set version with the Shell 5.0 record
+//      (936 bytes on 32-bit builds, the same layout's size on 64-bit)
+//  [x] the portable record copied field by field, its texts to UTF-16; the picture as an
+//      HICON made per call at the size the shell asks for (the small-icon size at the
+//      taskbar's DPI)
 //  [x] the pictures given again when that size changes (a new DPI)
 //  [x] "TaskbarCreated" registered once when comctl32.dll reports 4.71 or later
 #include "platform/win32/Win32NotifyArea.h"
@@ -14,9 +15,12 @@
 
 #include <algorithm>
 #include <cstring>
+#include <iterator>
+#include <string>
 
 #include "platform/win32/Win32Dpi.h"
 #include "platform/win32/Win32Icons.h"
+#include "platform/win32/Win32Text.h"
 
 namespace zerka::win32 {
 namespace {
@@ -24,13 +28,21 @@ namespace {
 #ifndef _WIN64
 static_assert(NOTIFYICONDATAA_V2_SIZE == TNotifyIconData::kRecordSize);
 #endif
-static_assert(sizeof(NOTIFYICONDATAA::szTip) == TNotifyIconData::kTipSize);
-static_assert(sizeof(NOTIFYICONDATAA::szInfo) == TNotifyIconData::kInfoSize);
-static_assert(sizeof(NOTIFYICONDATAA::szInfoTitle) == TNotifyIconData::kInfoTitleSize);
+static_assert(std::size(NOTIFYICONDATAW{}.szTip) == static_cast<std::size_t>(TNotifyIconData::kTipSize));
+static_assert(std::size(NOTIFYICONDATAW{}.szInfo) == static_cast<std::size_t>(TNotifyIconData::kInfoSize));
+static_assert(std::size(NOTIFYICONDATAW{}.szInfoTitle) == static_cast<std::size_t>(TNotifyIconData::kInfoTitleSize));
+
+// A text field of the portable record, NUL-terminated within its size.
+template <std::size_t N>
+void CopyWide(wchar_t (&to)[N], const char (&from)[N]) {
+  const std::wstring wide = Wide(std::string_view(from, strnlen(from, N - 1)));
+  std::memset(to, 0, sizeof to);
+  std::memcpy(to, wide.data(), wide.size() * sizeof(wchar_t));
+}
 
 // The common controls' version as major << 16 | minor; 0 when it cannot be read.
 std::uint32_t CommonControlsVersion() {
-  HMODULE library = LoadLibraryA("comctl32.dll");
+  HMODULE library = LoadLibraryW(L"comctl32.dll");
   if (!library) return 0;
   std::uint32_t version = 0;
   auto getVersion = reinterpret_cast<DLLGETVERSIONPROC>(
@@ -59,12 +71,12 @@ class TCallIcon {
 
 }  // namespace
 
-std::uint32_t NotifyRecordSize() { return NOTIFYICONDATAA_V2_SIZE; }
+std::uint32_t NotifyRecordSize() { return NOTIFYICONDATAW_V2_SIZE; }
 
 TWin32NotifyArea::TWin32NotifyArea() {
   constexpr std::uint32_t kFirstWithTaskbarCreated = (4u << 16) | 71u;
   if (CommonControlsVersion() >= kFirstWithTaskbarCreated) {
-    taskbarCreated_ = RegisterWindowMessageA("TaskbarCreated");
+    taskbarCreated_ = RegisterWindowMessageW(L"TaskbarCreated");
   }
 }
 
@@ -77,14 +89,14 @@ void TWin32NotifyArea::RefreshPictureSide() {
   for (const TShownIcon& shown : shown_) {
     if (!shown.Picture) continue;
     const TCallIcon icon(shown.Picture, side);
-    NOTIFYICONDATAA record;
+    NOTIFYICONDATAW record;
     std::memset(&record, 0, sizeof record);
     record.cbSize = NotifyRecordSize();
     record.hWnd = reinterpret_cast<HWND>(shown.Window);
     record.uID = shown.Id;
     record.uFlags = NIF_ICON;
     record.hIcon = icon.Handle();
-    Shell_NotifyIconA(NIM_MODIFY, &record);
+    Shell_NotifyIconW(NIM_MODIFY, &record);
   }
 }
 
@@ -103,7 +115,7 @@ void TWin32NotifyArea::Remember(TNotifyIconMessage operation, const TNotifyIconD
 bool TWin32NotifyArea::NotifyIcon(TNotifyIconMessage operation, const TNotifyIconData& data) {
   side_ = PictureSide();
   const TCallIcon icon(data.hIcon, side_);
-  NOTIFYICONDATAA record;
+  NOTIFYICONDATAW record;
   std::memset(&record, 0, sizeof record);
   record.cbSize = NotifyRecordSize();
   record.hWnd = reinterpret_cast<HWND>(data.hWnd);
@@ -111,14 +123,14 @@ bool TWin32NotifyArea::NotifyIcon(TNotifyIconMessage operation, const TNotifyIco
   record.uFlags = data.uFlags;
   record.uCallbackMessage = data.uCallbackMessage;
   record.hIcon = icon.Handle();
-  std::memcpy(record.szTip, data.szTip, sizeof record.szTip);
+  CopyWide(record.szTip, data.szTip);
   record.dwState = data.dwState;
   record.dwStateMask = data.dwStateMask;
-  std::memcpy(record.szInfo, data.szInfo, sizeof record.szInfo);
+  CopyWide(record.szInfo, data.szInfo);
   record.uTimeout = data.uTimeoutOrVersion;
-  std::memcpy(record.szInfoTitle, data.szInfoTitle, sizeof record.szInfoTitle);
+  CopyWide(record.szInfoTitle, data.szInfoTitle);
   record.dwInfoFlags = data.dwInfoFlags;
-  const bool accepted = Shell_NotifyIconA(static_cast<DWORD>(operation), &record) != FALSE;
+  const bool accepted = Shell_NotifyIconW(static_cast<DWORD>(operation), &record) != FALSE;
   if (accepted && operation != TNotifyIconMessage::SetVersion) Remember(operation, data);
   return accepted;
 }

@@ -1,5 +1,5 @@
 #pragma once
-// The notification area through Shell_NotifyIconA.
+// The notification area through Shell_NotifyIconW.
 
 #include <vector>
 

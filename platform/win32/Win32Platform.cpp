@@ -51,8 +51,8 @@ class TWin32Platform final : public IPlatform {
 
   TWindowHandle HelperWindow() {
     if (!helper_) {
-      helper_ = CreateWindowExA(0, win32::OwnWindowClass(), "", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
-                                GetModuleHandleA(nullptr), nullptr);
+      helper_ = CreateWindowExW(0, win32::OwnWindowClass(), L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
+                                GetModuleHandleW(nullptr), nullptr);
     }
     return reinterpret_cast<TWindowHandle>(helper_);
   }

@@ -1,6 +1,6 @@
 #pragma once
 // The Win32 platform: every port of framework/Platform.h on user32, gdi32, comctl32, shell32
-// and advapi32, with the "A" functions (texts are passed as the Latin-1 bytes they are).
+// and advapi32, with the "W" functions (texts converted at the edge by Win32Text).
 
 #include <memory>
 

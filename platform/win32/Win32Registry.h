@@ -5,6 +5,9 @@
 
 namespace zerka::win32 {
 
+// The byte a stored string's character stands for (see Win32Registry.cpp).
+unsigned char StoredByteOf(wchar_t unit);
+
 class TWin32Registry final : public ISettingsPort {
  public:
   TSettingsResult OpenKey(TSettingsKey parent, const std::string& path, bool create, TSettingsKey& key) override;

@@ -1,6 +1,6 @@
 // Shell port:
-//  [x] clipboard as CF_TEXT (the bytes as they are, NUL-terminated)
-//  [x] ShellExecuteA with "open" and the caller's show command
+//  [x] clipboard as CF_UNICODETEXT (the system offers CF_TEXT from it to those who ask)
+//  [x] ShellExecuteW with "open" and the caller's show command
 #include "platform/win32/Win32Shell.h"
 
 #include <windows.h>
@@ -8,6 +8,8 @@
 #include <shellapi.h>
 
 #include <cstring>
+
+#include "platform/win32/Win32Text.h"
 
 namespace zerka::win32 {
 namespace {
@@ -27,15 +29,16 @@ class TOpenClipboard {
   bool open_;
 };
 
-HGLOBAL CopyToGlobal(const std::string& text) {
-  HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, text.size() + 1);
+HGLOBAL CopyToGlobal(const std::wstring& text) {
+  const std::size_t size = (text.size() + 1) * sizeof(wchar_t);
+  HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, size);
   if (!memory) return nullptr;
-  auto* bytes = static_cast<char*>(GlobalLock(memory));
-  if (!bytes) {
+  auto* units = static_cast<wchar_t*>(GlobalLock(memory));
+  if (!units) {
     GlobalFree(memory);
     return nullptr;
   }
-  std::memcpy(bytes, text.c_str(), text.size() + 1);
+  std::memcpy(units, text.c_str(), size);
   GlobalUnlock(memory);
   return memory;
 }
@@ -46,9 +49,9 @@ bool TWin32Shell::SetClipboardText(const std::string& text) {
   // Without an owner window EmptyClipboard leaves no owner and SetClipboardData fails.
   const TOpenClipboard clipboard(reinterpret_cast<HWND>(clipboardOwner_()));
   if (!clipboard.IsOpen() || !EmptyClipboard()) return false;
-  HGLOBAL memory = CopyToGlobal(text);
+  HGLOBAL memory = CopyToGlobal(Wide(text));
   if (!memory) return false;
-  if (!SetClipboardData(CF_TEXT, memory)) {
+  if (!SetClipboardData(CF_UNICODETEXT, memory)) {
     GlobalFree(memory);
     return false;
   }
@@ -56,23 +59,24 @@ bool TWin32Shell::SetClipboardText(const std::string& text) {
 }
 
 bool TWin32Shell::GetClipboardText(std::string& text) {
-  if (!IsClipboardFormatAvailable(CF_TEXT)) return false;
+  if (!IsClipboardFormatAvailable(CF_UNICODETEXT)) return false;
   const TOpenClipboard clipboard(reinterpret_cast<HWND>(clipboardOwner_()));
   if (!clipboard.IsOpen()) return false;
-  HANDLE memory = GetClipboardData(CF_TEXT);
+  HANDLE memory = GetClipboardData(CF_UNICODETEXT);
   if (!memory) return false;
-  const auto* bytes = static_cast<const char*>(GlobalLock(memory));
-  if (!bytes) return false;
+  const auto* units = static_cast<const wchar_t*>(GlobalLock(memory));
+  if (!units) return false;
   // The block may be larger than its text, or (from a careless writer) lack the NUL.
-  const std::size_t size = GlobalSize(memory);
-  text.assign(bytes, strnlen(bytes, size));
+  const std::size_t size = GlobalSize(memory) / sizeof(wchar_t);
+  text = Narrow(std::wstring_view(units, wcsnlen(units, size)));
   GlobalUnlock(memory);
   return true;
 }
 
 bool TWin32Shell::ShellOpen(TWindowHandle owner, const std::string& target, TShowCommand show) {
-  const auto result = reinterpret_cast<INT_PTR>(ShellExecuteA(reinterpret_cast<HWND>(owner), "open", target.c_str(),
-                                                              nullptr, nullptr, static_cast<int>(show)));
+  const auto result = reinterpret_cast<INT_PTR>(ShellExecuteW(reinterpret_cast<HWND>(owner), L"open",
+                                                              Wide(target).c_str(), nullptr, nullptr,
+                                                              static_cast<int>(show)));
   return result > 32;
 }
 

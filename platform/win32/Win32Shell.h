@@ -1,5 +1,5 @@
 #pragma once
-// The clipboard as plain 8-bit text and the shell's "open".
+// The clipboard as plain text and the shell's "open".
 
 #include <functional>
 

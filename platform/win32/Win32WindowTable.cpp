@@ -1,6 +1,6 @@
 // Window table and the common window procedures:
 //  [x] handle -> record lookup for message windows, the application window, forms, controls
-//  [x] messages go to the window's handler first; unhandled ones to DefWindowProcA or the
+//  [x] messages go to the window's handler first; unhandled ones to DefWindowProcW or the
 //      control's own class procedure
 //  [x] WM_COMMAND from a control (and Enter/Escape from the dialog manager) reach the
 //      control's handler as msg::Command with the notification code
@@ -17,6 +17,7 @@
 #include "platform/win32/Win32Controls.h"
 #include "platform/win32/Win32Dpi.h"
 #include "platform/win32/Win32Focus.h"
+#include "platform/win32/Win32Text.h"
 
 namespace zerka::win32 {
 namespace {
@@ -36,8 +37,8 @@ bool IsDisplayChange(UINT message) {
 }
 
 SIZE FormSizeAtDpi(const TWindowRecord& form, int dpi) {
-  return OuterSizeForDpi(form.LayoutClient, static_cast<DWORD>(GetWindowLongPtrA(form.Window, GWL_STYLE)),
-                         static_cast<DWORD>(GetWindowLongPtrA(form.Window, GWL_EXSTYLE)), dpi);
+  return OuterSizeForDpi(form.LayoutClient, static_cast<DWORD>(GetWindowLongPtrW(form.Window, GWL_STYLE)),
+                         static_cast<DWORD>(GetWindowLongPtrW(form.Window, GWL_EXSTYLE)), dpi);
 }
 
 bool HasFixedLayout(const TWindowRecord& form) { return form.LayoutClient.cx > 0 && form.LayoutClient.cy > 0; }
@@ -137,7 +138,7 @@ bool RouteToControl(HWND parent, UINT message, WPARAM wParam, LPARAM lParam, LRE
   return false;
 }
 
-// What a form does as the dialog manager's partner (IsDialogMessageA asks it), and its focus
+// What a form does as the dialog manager's partner (IsDialogMessageW asks it), and its focus
 // kept while it is inactive or hidden; the application window passes activation on to it.
 bool FormDialogMessage(TWindowRecord& form, UINT message, WPARAM wParam, LPARAM lParam,
                        LRESULT& result) {
@@ -156,7 +157,7 @@ bool FormDialogMessage(TWindowRecord& form, UINT message, WPARAM wParam, LPARAM 
                        : GetNextDlgTabItem(form.Window, GetFocus(), wParam != 0);
     if (next) {
       SetFocus(next);
-      if (SendMessageA(next, WM_GETDLGCODE, 0, 0) & DLGC_HASSETSEL) SendMessageA(next, EM_SETSEL, 0, -1);
+      if (SendMessageW(next, WM_GETDLGCODE, 0, 0) & DLGC_HASSETSEL) SendMessageW(next, EM_SETSEL, 0, -1);
     }
     result = 0;
     return true;
@@ -164,12 +165,20 @@ bool FormDialogMessage(TWindowRecord& form, UINT message, WPARAM wParam, LPARAM 
   return false;
 }
 
+// A typed character reaches the program's handlers as its byte; one the program's texts cannot
+// hold as '?', which no handler takes for another (the control itself still gets it).
+WPARAM CharAsByte(UINT message, WPARAM wParam) {
+  if (message != WM_CHAR) return wParam;
+  unsigned char byte = '?';
+  return wParam <= 0xFFFF && ByteOf(static_cast<wchar_t>(wParam), byte) ? byte : '?';
+}
+
 void Forget(HWND window) {
   auto found = Table().find(window);
   if (found == Table().end()) return;
   if (found->second->Glyph) DestroyIcon(found->second->Glyph);
   if (found->second->DisabledGlyph) DestroyIcon(found->second->DisabledGlyph);
-  RemovePropA(window, kTabOrderProperty);
+  RemovePropW(window, kTabOrderProperty);
   Table().erase(found);
 }
 
@@ -185,7 +194,7 @@ TWindowRecordPtr FindWindowRecord(HWND window) {
 
 LRESULT CALLBACK OwnWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   const TWindowRecordPtr record = FindWindowRecord(window);
-  if (!record) return DefWindowProcA(window, message, wParam, lParam);
+  if (!record) return DefWindowProcW(window, message, wParam, lParam);
   LRESULT result = 0;
   if (RouteToControl(window, message, wParam, lParam, result)) return result;
   if (IsDisplayChange(message) && DisplayChangeHandler()) DisplayChangeHandler()();
@@ -204,7 +213,7 @@ LRESULT CALLBACK OwnWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM 
     if (record->Role == TWindowRole::Panel && message == WM_PAINT) {
       PaintPanel(window);
     } else {
-      result = DefWindowProcA(window, message, wParam, lParam);
+      result = DefWindowProcW(window, message, wParam, lParam);
     }
   }
   if (message == WM_NCDESTROY) Forget(window);
@@ -213,12 +222,12 @@ LRESULT CALLBACK OwnWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM 
 
 LRESULT CALLBACK ControlWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   const TWindowRecordPtr record = FindWindowRecord(window);
-  if (!record) return DefWindowProcA(window, message, wParam, lParam);
+  if (!record) return DefWindowProcW(window, message, wParam, lParam);
   LRESULT result = 0;
   // Group boxes are parents too.
   if (RouteToControl(window, message, wParam, lParam, result)) return result;
   if (message == WM_SETFOCUS) NoteFocusedControl(window);
-  TMessage handled{message, wParam, lParam, 0};
+  TMessage handled{message, CharAsByte(message, wParam), lParam, 0};
   if (CallHandler(*record, handled)) {
     result = handled.Result;
   } else if (message == WM_GETDLGCODE && record->Kind == TControlKind::Button) {
@@ -227,42 +236,42 @@ LRESULT CALLBACK ControlWindowProc(HWND window, UINT message, WPARAM wParam, LPA
     // A group box draws only its frame; its inside is left to whoever erases it.
     result = EraseWithFace(window, reinterpret_cast<HDC>(wParam));
   } else {
-    result = CallWindowProcA(record->Original, window, message, wParam, lParam);
+    result = CallWindowProcW(record->Original, window, message, wParam, lParam);
   }
   if (message == WM_NCDESTROY) {
-    SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(record->Original));
+    SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(record->Original));
     Forget(window);
   }
   return result;
 }
 
-const char* OwnWindowClass() {
-  static const char* name = [] {
-    WNDCLASSA windowClass{};
+const wchar_t* OwnWindowClass() {
+  static const wchar_t* name = [] {
+    WNDCLASSW windowClass{};
     windowClass.lpfnWndProc = OwnWindowProc;
-    windowClass.hInstance = GetModuleHandleA(nullptr);
+    windowClass.hInstance = GetModuleHandleW(nullptr);
     // The program's own icon from its resources, for the title bar and the task switcher;
     // without one (a test program) the system's default.
-    windowClass.hIcon = LoadIconA(windowClass.hInstance, "MAINICON");
-    windowClass.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
+    windowClass.hIcon = LoadIconW(windowClass.hInstance, L"MAINICON");
+    windowClass.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
     windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    windowClass.lpszClassName = "ZerkaWindow";
-    RegisterClassA(&windowClass);
+    windowClass.lpszClassName = L"ZerkaWindow";
+    RegisterClassW(&windowClass);
     return windowClass.lpszClassName;
   }();
   return name;
 }
 
-const char* PanelWindowClass() {
-  static const char* name = [] {
-    WNDCLASSA windowClass{};
+const wchar_t* PanelWindowClass() {
+  static const wchar_t* name = [] {
+    WNDCLASSW windowClass{};
     windowClass.style = CS_HREDRAW | CS_VREDRAW;
     windowClass.lpfnWndProc = OwnWindowProc;
-    windowClass.hInstance = GetModuleHandleA(nullptr);
-    windowClass.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
+    windowClass.hInstance = GetModuleHandleW(nullptr);
+    windowClass.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
     windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    windowClass.lpszClassName = "ZerkaPanel";
-    RegisterClassA(&windowClass);
+    windowClass.lpszClassName = L"ZerkaPanel";
+    RegisterClassW(&windowClass);
     return windowClass.lpszClassName;
   }();
   return name;

@@ -64,8 +64,8 @@ LRESULT CALLBACK OwnWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM 
 LRESULT CALLBACK ControlWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
 // Registers the platform's window classes once; returns the class name for plain windows.
-const char* OwnWindowClass();
-const char* PanelWindowClass();
+const wchar_t* OwnWindowClass();
+const wchar_t* PanelWindowClass();
 
 // Runs whenever one of the platform's top-level windows learns that the screen's DPI or
 // metrics may have changed.

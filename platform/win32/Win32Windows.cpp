@@ -1,7 +1,8 @@
 // Window port:
 //  [x] the application window: a real, hidden top-level window (it carries the taskbar
-//      button and receives the shell's "TaskbarCreated" broadcast)
-//  [x] forms: CreateWindowExA owned by the application window, single fixed border, system
+//      button and receives the shell's "TaskbarCreated" broadcast, also from below its
+//      integrity level)
+//  [x] forms: CreateWindowExW owned by the application window, single fixed border, system
 //      menu with minimise and close only, client area as given in 96 dpi pixels and scaled to
 //      the DPI the system gives the new window (GetDpiForWindow; AdjustWindowRectEx for it)
 //  [x] controls (Win32Controls.cpp); text, check state, focus; a label before its field
@@ -20,6 +21,8 @@
 #include "platform/win32/Win32Controls.h"
 #include "platform/win32/Win32Dpi.h"
 #include "platform/win32/Win32Focus.h"
+#include "platform/win32/Win32Integrity.h"
+#include "platform/win32/Win32Text.h"
 #include "platform/win32/Win32WindowTable.h"
 
 namespace zerka::win32 {
@@ -59,11 +62,13 @@ void TrimSystemMenu(HWND form, const TFormDesc& desc) {
 
 TWindowHandle TWin32Windows::CreateApplicationWindow(const std::string& title, TMessageHandler handler) {
   // Zero-sized: once shown it is only a taskbar button.
-  HWND window = CreateWindowExA(0, OwnWindowClass(), title.c_str(),
+  HWND window = CreateWindowExW(0, OwnWindowClass(), Wide(title).c_str(),
                                 WS_POPUP | WS_CAPTION | WS_CLIPSIBLINGS | WS_SYSMENU | WS_MINIMIZEBOX,
                                 GetSystemMetrics(SM_CXSCREEN) / 2, GetSystemMetrics(SM_CYSCREEN) / 2, 0, 0,
-                                nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+                                nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
   if (!RegisterOwnWindow(window, TWindowRole::ApplicationWindow, std::move(handler))) return 0;
+  // A program started elevated still hears that Explorer has started again.
+  LetThroughFromLowerIntegrity(window, RegisterWindowMessageW(L"TaskbarCreated"));
   HMENU menu = GetSystemMenu(window, FALSE);
   DeleteMenu(menu, SC_MAXIMIZE, MF_BYCOMMAND);
   DeleteMenu(menu, SC_SIZE, MF_BYCOMMAND);
@@ -80,9 +85,9 @@ TWindowHandle TWin32Windows::CreateFormWindow(const TFormDesc& desc, TMessageHan
   const int guessed = DpiAtPoint(POINT{desc.Bounds.Left, desc.Bounds.Top});
   const SIZE layoutClient{desc.Bounds.Width, desc.Bounds.Height};
   const SIZE outer = OuterSizeForDpi(layoutClient, style, exStyle, guessed);
-  HWND form = CreateWindowExA(exStyle, OwnWindowClass(), desc.Caption.c_str(), style, desc.Bounds.Left,
+  HWND form = CreateWindowExW(exStyle, OwnWindowClass(), Wide(desc.Caption).c_str(), style, desc.Bounds.Left,
                               desc.Bounds.Top, outer.cx, outer.cy, ToHwnd(ApplicationWindow()), nullptr,
-                              GetModuleHandleA(nullptr), nullptr);
+                              GetModuleHandleW(nullptr), nullptr);
   if (!RegisterOwnWindow(form, TWindowRole::Form, std::move(handler))) return 0;
   const int dpi = WindowDpi(form, guessed);
   if (dpi != guessed) {
@@ -93,7 +98,7 @@ TWindowHandle TWin32Windows::CreateFormWindow(const TFormDesc& desc, TMessageHan
     record->Dpi = dpi;
     if (!desc.Resizable) record->LayoutClient = layoutClient;
   }
-  SendMessageA(form, WM_SETFONT, reinterpret_cast<WPARAM>(DialogFont(dpi)), FALSE);
+  SendMessageW(form, WM_SETFONT, reinterpret_cast<WPARAM>(DialogFont(dpi)), FALSE);
   TrimSystemMenu(form, desc);
   return ToHandle(form);
 }
@@ -113,13 +118,14 @@ void TWin32Windows::SetText(TWindowHandle window, const std::string& text) {
   auto record = FindWindowRecord(ToHwnd(window));
   if (record && record->Kind == TControlKind::StatusBar && record->Role == TWindowRole::Control) {
     record->StatusText = text;
-    SendMessageA(ToHwnd(window), SB_SETTEXTA, SB_SIMPLEID, reinterpret_cast<LPARAM>(text.c_str()));
+    const std::wstring wide = Wide(text);
+    SendMessageW(ToHwnd(window), SB_SETTEXTW, SB_SIMPLEID, reinterpret_cast<LPARAM>(wide.c_str()));
     // The first part holds the same text, unseen in simple mode, so that WM_GETTEXT from
     // outside (screen readers, test probes) reads the status line.
-    SendMessageA(ToHwnd(window), SB_SETTEXTA, 0, reinterpret_cast<LPARAM>(text.c_str()));
+    SendMessageW(ToHwnd(window), SB_SETTEXTW, 0, reinterpret_cast<LPARAM>(wide.c_str()));
     return;
   }
-  SetWindowTextA(ToHwnd(window), text.c_str());
+  SetWindowTextW(ToHwnd(window), Wide(text).c_str());
   if (record && record->Role == TWindowRole::Control && record->Kind == TControlKind::Label) {
     FitLabelToCaption(ToHwnd(window));
   }
@@ -130,19 +136,19 @@ std::string TWin32Windows::GetText(TWindowHandle window) {
   if (record && record->Kind == TControlKind::StatusBar && record->Role == TWindowRole::Control) {
     return record->StatusText;
   }
-  const int length = GetWindowTextLengthA(ToHwnd(window));
-  std::string text(static_cast<std::size_t>(length) + 1, '\0');
-  const int copied = GetWindowTextA(ToHwnd(window), text.data(), length + 1);
+  const int length = GetWindowTextLengthW(ToHwnd(window));
+  std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
+  const int copied = GetWindowTextW(ToHwnd(window), text.data(), length + 1);
   text.resize(static_cast<std::size_t>(copied > 0 ? copied : 0));
-  return text;
+  return Narrow(text);
 }
 
 void TWin32Windows::SetChecked(TWindowHandle window, bool checked) {
-  SendMessageA(ToHwnd(window), BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
+  SendMessageW(ToHwnd(window), BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
 }
 
 bool TWin32Windows::GetChecked(TWindowHandle window) {
-  return SendMessageA(ToHwnd(window), BM_GETCHECK, 0, 0) == BST_CHECKED;
+  return SendMessageW(ToHwnd(window), BM_GETCHECK, 0, 0) == BST_CHECKED;
 }
 
 void TWin32Windows::SetEnabled(TWindowHandle window, bool enabled) {

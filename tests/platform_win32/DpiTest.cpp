@@ -100,8 +100,8 @@ SIZE FrameAtDpi(HWND window, int dpi) {
 }
 
 TEST(DpiFontTest, TheBitmapFaceOnlyAt96DpiItsTrueTypeDesignEverywhereElse) {
-  EXPECT_STREQ(win32::DialogFontFace(96), "MS Sans Serif");
-  for (const int dpi : {120, 144, 168, 192}) EXPECT_STREQ(win32::DialogFontFace(dpi), "Microsoft Sans Serif") << dpi;
+  EXPECT_STREQ(win32::DialogFontFace(96), L"MS Sans Serif");
+  for (const int dpi : {120, 144, 168, 192}) EXPECT_STREQ(win32::DialogFontFace(dpi), L"Microsoft Sans Serif") << dpi;
 }
 
 class DpiFormTest : public Win32PlatformTest {

@@ -273,6 +273,29 @@ TEST_F(FormTest, TabFollowsTheTabOrderNotTheCreationOrder) {
   ASSERT_TRUE(WaitFor([&] { return GetFocus() == H(interval); }));
 }
 
+// What screen readers and UI Automation read, on any code page; a typed character the
+// program's texts cannot hold reaches its handlers as '?', never as another byte.
+TEST_F(FormTest, TextsReachWindowsAsUnicodeAndTypedCharactersAsTheirBytes) {
+  const TWindowHandle label = Control(form_, Desc(TControlKind::Label, "DFÜ gesperrt"_l1, {8, 16, 63, 13}));
+  std::vector<std::uintptr_t> typed;
+  const TWindowHandle edit = P().Windows().CreateControl(
+      form_, Desc(TControlKind::Edit, "", {32, 32, 121, 21}, 0), [&typed](TMessage& message) {
+        if (message.Msg == WM_CHAR) typed.push_back(message.WParam);
+        return false;
+      });
+  wchar_t text[64] = {};
+  GetWindowTextW(H(label), text, 64);
+  EXPECT_STREQ(text, L"DF\u00DC gesperrt") << "code page " << GetACP();
+  P().Windows().SetText(label, "S&chließen"_l1);
+  GetWindowTextW(H(label), text, 64);
+  EXPECT_STREQ(text, L"S&chlie\u00DFen");
+
+  SendMessageW(H(edit), WM_CHAR, 0x00FC, 0);
+  SendMessageW(H(edit), WM_CHAR, 0x0430, 0);
+  EXPECT_EQ(typed, (std::vector<std::uintptr_t>{0xFC, '?'}));
+  EXPECT_EQ(P().Windows().GetText(edit), "ü?"_l1) << "the control got both";
+}
+
 TEST_F(FormTest, ClicksChangesEnterAndEscapeReachTheControls) {
   TControlDesc ok = Desc(TControlKind::Button, "OK", {288, 8, 99, 25}, 5);
   ok.Default = true;

@@ -44,18 +44,32 @@ TEST_F(RegistryTest, StringRoundTripKeepsLatin1BytesAndStoresTheNul) {
   registry.WriteString("Proxy Host", value);
   EXPECT_EQ(registry.ReadString("Proxy Host"), value);
 
-  // What the system itself stored: REG_SZ with the terminating NUL.
+  // What the system itself stored: REG_SZ in UTF-16 with the terminating NUL, whatever the
+  // code page.
   HKEY key = nullptr;
   ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, kTestKey, 0, KEY_READ, &key), ERROR_SUCCESS);
   DWORD type = 0;
-  char stored[64] = {};
+  wchar_t stored[64] = {};
   DWORD size = sizeof stored;
-  ASSERT_EQ(RegQueryValueExA(key, "Proxy Host", nullptr, &type, reinterpret_cast<BYTE*>(stored), &size),
+  ASSERT_EQ(RegQueryValueExW(key, L"Proxy Host", nullptr, &type, reinterpret_cast<BYTE*>(stored), &size),
             ERROR_SUCCESS);
   RegCloseKey(key);
   EXPECT_EQ(type, static_cast<DWORD>(REG_SZ));
-  EXPECT_EQ(size, value.size() + 1);
-  EXPECT_EQ(std::string(stored), value);
+  EXPECT_EQ(size, (value.size() + 1) * sizeof(wchar_t));
+  EXPECT_EQ(std::wstring(stored), L"Gr\u00F6\u00DFe \u00DCbernehmen") << "code page " << GetACP();
+}
+
+TEST_F(RegistryTest, AValueAnEarlierVersionStoredThroughTheCodePageReadsAsItDid) {
+  TRegistry registry;
+  ASSERT_TRUE(registry.OpenKey(kTestKey, true));
+  HKEY key = nullptr;
+  ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, kTestKey, 0, KEY_SET_VALUE, &key), ERROR_SUCCESS);
+  const std::string password = "Kühl"_l1;
+  ASSERT_EQ(RegSetValueExA(key, "Proxy Password", 0, REG_SZ, reinterpret_cast<const BYTE*>(password.c_str()),
+                           static_cast<DWORD>(password.size() + 1)),
+            ERROR_SUCCESS);
+  RegCloseKey(key);
+  EXPECT_EQ(registry.ReadString("Proxy Password"), password) << "code page " << GetACP();
 }
 
 TEST_F(RegistryTest, SubkeyIsMadeOnlyByAWrite) {

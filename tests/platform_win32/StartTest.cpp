@@ -18,6 +18,7 @@
 
 #include "platform/win32/Win32Autostart.h"
 #include "platform/win32/Win32Instance.h"
+#include "platform/win32/Win32Integrity.h"
 
 namespace zerka::win32 {
 namespace {
@@ -69,6 +70,22 @@ bool DispatchUntil(const std::function<bool()>& done, DWORD boundMs = 10000) {
   return true;
 }
 
+template <typename Function>
+Function Kernel32(const char* name) {
+  return reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), name)));
+}
+
+std::string SidBytes() {
+  HANDLE token;
+  OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token);
+  char buffer[256];
+  DWORD size = sizeof buffer;
+  GetTokenInformation(token, TokenUser, buffer, size, &size);
+  CloseHandle(token);
+  PSID sid = reinterpret_cast<TOKEN_USER*>(buffer)->User.Sid;
+  return std::string(static_cast<const char*>(sid), GetLengthSid(sid));
+}
+
 std::string UserSidText() {
   HANDLE token;
   OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token);
@@ -107,7 +124,7 @@ TEST(Win32Instance, TheMarkerIsTheUsersOwnInItsSession) {
   DWORD session = 0;
   ProcessIdToSessionId(GetCurrentProcessId(), &session);
   const std::string& name = instance.MarkerName();
-  EXPECT_TRUE(name == alias + "\\Session" + std::to_string(session) || name == "Local\\" + alias) << name;
+  EXPECT_TRUE(name == alias + "-ME\\Session" + std::to_string(session) || name == "Local\\" + alias) << name;
   std::cout << "marker: " << name << std::endl;
   ASSERT_TRUE(instance.Claim([](TInstanceRequest) {}));
   HANDLE marker = OpenMutexA(READ_CONTROL, FALSE, name.c_str());
@@ -123,6 +140,10 @@ TEST(Win32Instance, TheMarkerIsTheUsersOwnInItsSession) {
   EXPECT_EQ(std::string(ownerText), UserSidText()) << "owned by the user, not by a group of an elevated token";
   LocalFree(ownerText);
   CloseHandle(marker);
+  // How the installer finds this user's program, and no other's.
+  const std::string sid = UserSidText();
+  EXPECT_NE(FindWindowExW(HWND_MESSAGE, nullptr, L"Zerka2RemoteInstance", std::wstring(sid.begin(), sid.end()).c_str()),
+            nullptr);
 }
 
 TEST(Win32Instance, ALaterStartFindsTheRunningOneAndHandsItTheRequest) {
@@ -162,6 +183,71 @@ TEST(Win32Instance, AMarkerThisStartMayNotOpenCountsAsHeld) {
   EXPECT_FALSE(claimed);
   EXPECT_TRUE(held);
   CloseHandle(marker);
+}
+
+// Integrity levels cannot be shown under Wine (every process runs at one level): the label
+// the objects carry is read back from their descriptor instead.
+TEST(Win32Instance, ItsObjectsAreLabelledSoNothingBelowMediumMayWriteThem) {
+  PSECURITY_DESCRIPTOR descriptor = nullptr;
+  ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorW(UserOnlyDescriptor(UserSidText()).c_str(),
+                                                                   SDDL_REVISION_1, &descriptor, nullptr));
+  BOOL present = FALSE, defaulted = FALSE;
+  PACL sacl = nullptr;
+  ASSERT_TRUE(GetSecurityDescriptorSacl(descriptor, &present, &sacl, &defaulted));
+  ASSERT_TRUE(present && sacl);
+  ASSERT_EQ(sacl->AceCount, 1);
+  void* ace = nullptr;
+  ASSERT_TRUE(GetAce(sacl, 0, &ace));
+  const auto* label = static_cast<const SYSTEM_MANDATORY_LABEL_ACE*>(ace);
+  EXPECT_EQ(label->Header.AceType, SYSTEM_MANDATORY_LABEL_ACE_TYPE);
+  EXPECT_EQ(label->Mask, static_cast<DWORD>(SYSTEM_MANDATORY_LABEL_NO_WRITE_UP));
+  const auto* sid = reinterpret_cast<const SID*>(&label->SidStart);
+  EXPECT_EQ(sid->SubAuthority[0], static_cast<DWORD>(SECURITY_MANDATORY_MEDIUM_RID));
+  EXPECT_EQ(std::string(reinterpret_cast<const char*>(sid), GetLengthSid(const_cast<SID*>(sid))), MediumLabelSid());
+  LocalFree(descriptor);
+}
+
+TEST(Win32Instance, ANamespaceThatCannotBeOpenedKeepsNoStartFromRunning) {
+  EXPECT_TRUE(MarkerInPrivateNamespace(TNamespaceState::Made));
+  EXPECT_TRUE(MarkerInPrivateNamespace(TNamespaceState::Opened));
+  EXPECT_FALSE(MarkerInPrivateNamespace(TNamespaceState::Unopenable));
+  EXPECT_FALSE(MarkerInPrivateNamespace(TNamespaceState::Unsupported));
+  // A squatter's namespace under the program's name that lets nobody in: the start takes the
+  // session's namespace instead and runs.
+  const auto createBoundary = Kernel32<HANDLE(WINAPI*)(LPCWSTR, ULONG)>("CreateBoundaryDescriptorW");
+  const auto addSid = Kernel32<BOOL(WINAPI*)(HANDLE*, PSID)>("AddSIDToBoundaryDescriptor");
+  const auto addLabel = Kernel32<BOOL(WINAPI*)(HANDLE*, PSID)>("AddIntegrityLabelToBoundaryDescriptor");
+  const auto createNamespace = Kernel32<HANDLE(WINAPI*)(LPSECURITY_ATTRIBUTES, LPVOID, LPCWSTR)>("CreatePrivateNamespaceW");
+  const auto closeNamespace = Kernel32<BOOLEAN(WINAPI*)(HANDLE, ULONG)>("ClosePrivateNamespace");
+  const auto deleteBoundary = Kernel32<VOID(WINAPI*)(HANDLE)>("DeleteBoundaryDescriptor");
+  if (!createBoundary || !addSid || !createNamespace || !closeNamespace || !deleteBoundary) {
+    GTEST_SKIP() << "no private namespaces here";
+  }
+  HANDLE boundary = createBoundary(L"Zerka2Remote", 0);
+  ASSERT_NE(boundary, nullptr);
+  std::string sid = SidBytes();
+  ASSERT_TRUE(addSid(&boundary, sid.data()));
+  std::string medium = MediumLabelSid();
+  if (addLabel) {
+    ASSERT_TRUE(addLabel(&boundary, medium.data()));
+  }
+  PSECURITY_DESCRIPTOR nobody = nullptr;
+  ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorW(L"D:P", SDDL_REVISION_1, &nobody, nullptr));
+  SECURITY_ATTRIBUTES attributes{sizeof attributes, nobody, FALSE};
+  const std::string alias = "Zerka2Remote-" + UserSidText() + "-ME";
+  HANDLE squatted = createNamespace(&attributes, boundary, std::wstring(alias.begin(), alias.end()).c_str());
+  LocalFree(nobody);
+  if (!squatted) {
+    deleteBoundary(boundary);
+    GTEST_SKIP() << "no private namespaces here (error " << GetLastError() << ")";
+  }
+  {
+    TWin32Instance instance;
+    EXPECT_EQ(instance.MarkerName(), "Local\\Zerka2Remote-" + UserSidText());
+    EXPECT_TRUE(instance.Claim([](TInstanceRequest) {}));
+  }
+  closeNamespace(squatted, 1);
+  deleteBoundary(boundary);
 }
 
 TEST(Win32Instance, AProgramThatHasEndedLeavesTheSessionToTheNextStart) {

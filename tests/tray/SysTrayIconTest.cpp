@@ -329,6 +329,20 @@ TEST_F(SysTrayIconTest, TwoIconsShareOneWindowAndEachGetsOnlyItsOwnCallbacks) {
   icon = nullptr;
 }
 
+// The shell keeps the user's choice for an icon by its identity: the same at every start.
+TEST_F(SysTrayIconTest, IdentitiesAreNumbersFromOneAndAFreedOneIsTheNextIconsAgain) {
+  EXPECT_EQ(icon->Identity(), 1u);
+  auto* second = new TSysTrayIcon(app.get());
+  auto* third = new TSysTrayIcon(app.get());
+  EXPECT_EQ(second->Identity(), 2u);
+  EXPECT_EQ(third->Identity(), 3u);
+  delete second;
+  auto* fourth = new TSysTrayIcon(app.get());
+  EXPECT_EQ(fourth->Identity(), 2u);
+  delete fourth;
+  delete third;
+}
+
 TEST_F(SysTrayIconTest, AClickHandlerMayDestroyTheIcon) {
   icon->OnClick = [this](TComponent*) {
     delete icon;

@@ -17,6 +17,10 @@
 //                                         it in z-order (where a screen reader takes a field's name)
 //   zerka-probe focus                     "focus CLASS TEXT" of the window's focused control, or
 //                                         "focus none (active CLASS "TEXT", WxH)"
+//   zerka-probe codepage                  "codepage N": the system's ANSI code page
+//   zerka-probe shortpath PATH            the path's short (8.3) form, as installers may be given it
+//   zerka-probe hold PATH MS              keeps the file open for MS ms, shared for reading only,
+//                                         as a virus scanner or backup may hold a file
 //
 // Output is UTF-8. Exit status 0 on success, 1 when the thing looked for is not there in time,
 // 2 for a wrong command line.
@@ -345,6 +349,30 @@ int CmdFocus() {
   return 0;
 }
 
+std::wstring FromUtf8(const std::string& text) {
+  const int size = MultiByteToWideChar(CP_UTF8, 0, text.c_str(), -1, nullptr, 0);
+  std::wstring wide(static_cast<std::size_t>(size > 0 ? size : 1), L'\0');
+  MultiByteToWideChar(CP_UTF8, 0, text.c_str(), -1, wide.data(), size);
+  return wide;
+}
+
+int CmdHold(const std::string& path, DWORD ms) {
+  HANDLE file = CreateFileW(FromUtf8(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return 1;
+  std::printf("held\n");
+  std::fflush(stdout);
+  Sleep(ms);
+  CloseHandle(file);
+  return 0;
+}
+
+int CmdShortPath(const std::string& path) {
+  wchar_t shortPath[MAX_PATH] = {};
+  if (!GetShortPathNameW(FromUtf8(path).c_str(), shortPath, MAX_PATH)) return 1;
+  std::printf("%s\n", ToUtf8(shortPath).c_str());
+  return 0;
+}
+
 std::vector<std::string> Arguments() {
   int count = 0;
   LPWSTR* list = CommandLineToArgvW(GetCommandLineW(), &count);
@@ -359,7 +387,8 @@ DWORD Milliseconds(const std::string& text) { return static_cast<DWORD>(std::str
 int Usage() {
   std::fprintf(stderr,
                "usage: zerka-probe fields | layout | wait FIELD TEXT MS | visible | taskbar | minimize | menu MS |\n"
-               "                   close | confirm MS | decline MS | order | focus\n");
+               "                   close | confirm MS | decline MS | order | focus |\n"
+               "                   codepage | shortpath PATH | hold PATH MS\n");
   return 2;
 }
 
@@ -396,6 +425,13 @@ int main() {
     status = CmdOrder();
   } else if (command == "focus" && args.size() == 1) {
     status = CmdFocus();
+  } else if (command == "codepage" && args.size() == 1) {
+    std::printf("codepage %u\n", GetACP());
+    status = 0;
+  } else if (command == "shortpath" && args.size() == 2) {
+    status = CmdShortPath(args[1]);
+  } else if (command == "hold" && args.size() == 3) {
+    status = CmdHold(args[1], Milliseconds(args[2]));
   } else {
     return Usage();
   }
