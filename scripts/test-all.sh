@@ -283,10 +283,10 @@ for exe in "${wine_programs[@]}"; do
   fi
 done
 
-# The Windows program itself under Wine: a user's run, the window at 96 and 144 dpi, and the
-# installer's round from install to uninstall. Their screenshots stay with the logs so the
+# The Windows program itself under Wine: a user's run, the window at 96 and 144 dpi, the
+# installer's round from install to uninstall, and a system whose code page is not 1252. Their screenshots stay with the logs so the
 # tree's docs/ is left alone.
-for run in wine-gui-run wine-dpi-run wine-installer-run; do
+for run in wine-gui-run wine-dpi-run wine-installer-run wine-codepage-run; do
   step "Windows program under Wine: $run"
   if [ "$wine64" != yes ]; then
     not_run "$run.sh" "$wine64"
