@@ -24,6 +24,7 @@ import pyatspi
 from gi.repository import GLib
 
 from desktop_bus import Watcher, own_names
+from check_lines import check, failures
 
 ITEM = "org.kde.StatusNotifierItem"
 WINDOW = "Zerka2Remote2Config"
@@ -33,16 +34,6 @@ FIELD_NAMES = [
     "Internet Verb.", "Status:", "DFÜ gesperrt", "Zeit bis Auflegen", "DFÜ-IP", "Online-Zeit",
 ]
 TEXT_ROLES = (pyatspi.ROLE_TEXT, pyatspi.ROLE_PASSWORD_TEXT, pyatspi.ROLE_ENTRY)
-
-failures = []
-
-
-def check(name, passed, detail=""):
-    print(("PASS: " if passed else "FAIL: ") + name + ("" if passed or not detail else f" ({detail})"), flush=True)
-    if not passed:
-        failures.append(name)
-    return passed
-
 
 def run_until(reached, seconds):
     """Keeps the D-Bus side answering until reached() holds; False when the bound passed first."""

@@ -23,6 +23,7 @@ import dbus.mainloop.glib
 from gi.repository import GLib
 
 from desktop_bus import PROPERTIES, NotificationServer, Watcher, own_names
+from check_lines import check, failures
 
 ITEM = "org.kde.StatusNotifierItem"
 MENU = "com.canonical.dbusmenu"
@@ -53,16 +54,6 @@ MENU_ENTRIES = [
 ]
 ENTRIES_WITH_PICTURES = {0, 8, 9, 10, 12}
 BALLOON_TITLE = "Zerka2 - Statusänderung"
-
-failures = []
-
-
-def check(name, passed, detail=""):
-    print(("PASS: " if passed else "FAIL: ") + name + ("" if passed or not detail else f" ({detail})"), flush=True)
-    if not passed:
-        failures.append(name)
-    return passed
-
 
 def run_until(reached, seconds):
     """Runs the main loop until reached() holds; False when the bound passed first."""

@@ -75,26 +75,28 @@ Function Kernel32(const char* name) {
   return reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), name)));
 }
 
+// The process user's token entry; its SID points into the buffer.
+struct TUserEntry {
+  alignas(TOKEN_USER) char buffer[256];
+  TUserEntry() {
+    HANDLE token;
+    OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token);
+    DWORD size = sizeof buffer;
+    GetTokenInformation(token, TokenUser, buffer, size, &size);
+    CloseHandle(token);
+  }
+  PSID Sid() { return reinterpret_cast<TOKEN_USER*>(buffer)->User.Sid; }
+};
+
 std::string SidBytes() {
-  HANDLE token;
-  OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token);
-  char buffer[256];
-  DWORD size = sizeof buffer;
-  GetTokenInformation(token, TokenUser, buffer, size, &size);
-  CloseHandle(token);
-  PSID sid = reinterpret_cast<TOKEN_USER*>(buffer)->User.Sid;
-  return std::string(static_cast<const char*>(sid), GetLengthSid(sid));
+  TUserEntry user;
+  return std::string(static_cast<const char*>(user.Sid()), GetLengthSid(user.Sid()));
 }
 
 std::string UserSidText() {
-  HANDLE token;
-  OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token);
-  char buffer[256];
-  DWORD size = sizeof buffer;
-  GetTokenInformation(token, TokenUser, buffer, size, &size);
-  CloseHandle(token);
+  TUserEntry user;
   char* text = nullptr;
-  ConvertSidToStringSidA(reinterpret_cast<TOKEN_USER*>(buffer)->User.Sid, &text);
+  ConvertSidToStringSidA(user.Sid(), &text);
   std::string sid = text;
   LocalFree(text);
   return sid;
