@@ -22,23 +22,25 @@ stage_name=""
 stage_start=$SECONDS
 stage_cpu_start=0
 
-# The processor seconds of all finished child processes, so a stage's own work shows apart
-# from the wall time even on a busy machine.
+# cpu_now: the processor seconds of this shell's finished child processes, so a stage's own
+# work shows apart from the wall time on a busy machine (`times` in this shell: a subshell
+# would count its own children only).
 children_cpu() {
-  times | awk 'NR == 2 { split($1, u, /[ms]/); split($2, s, /[ms]/); printf "%d", u[1] * 60 + u[2] + s[1] * 60 + s[2] }'
+  times > "$log_dir/times"
+  cpu_now=$(awk 'NR == 2 { split($1, u, /[ms]/); split($2, s, /[ms]/); printf "%d", u[1] * 60 + u[2] + s[1] * 60 + s[2] }' "$log_dir/times")
 }
 stage_close() {
-  local cpu
-  cpu=$(children_cpu)
+  children_cpu
   [ -n "$stage_name" ] && printf '%6d s %6d s cpu  %s\n' $(( SECONDS - stage_start )) \
-    $(( cpu - stage_cpu_start )) "$stage_name" >> "$stage_times"
+    $(( cpu_now - stage_cpu_start )) "$stage_name" >> "$stage_times"
   stage_name=""
 }
 step() {
   stage_close
   stage_name=$*
   stage_start=$SECONDS
-  stage_cpu_start=$(children_cpu)
+  children_cpu
+  stage_cpu_start=$cpu_now
   printf '\n== %s\n' "$*"
 }
 # Every skip is one line of this file, so the checks run beside the builds can add theirs.
@@ -149,13 +151,18 @@ for capability in display tray_host wine64 ZERKA_WINE32 netns; do
   printf '%-13s %s\n' "$capability:" "${!capability}"
 done
 
-# The checks of the Linux programs wait on real desktops, panels, a monitoring core and name
-# services far more than they compute, so they run beside the other builds, which yield the
-# processor to them (nice 19). Each writes its own log; they are shown and counted once both
-# are done, and their stages are listed as "beside the builds".
+# What waits more than it computes runs beside the builds: the checks on real desktops,
+# panels, a monitoring core and name services, the native tests, and everything under Wine.
+# The builds yield the processor to them (nice 19). The job beside writes one log per part;
+# its parts are shown and counted once both are done, listed in order in "beside-ran", and
+# their stages are listed as "beside the builds". It starts each part once the build that part
+# needs is done (a marker file per build; "builds-failed" ends it).
 beside_ran="$log_dir/beside-ran"
 : > "$beside_ran"
-beside() {  # beside NAME "GROUP..." COMMAND...: one check script of the job beside the builds
+beside_time() {  # beside_time START NAME
+  printf '%6d s            beside the builds: %s\n' $(( SECONDS - $1 )) "$2" >> "$stage_times"
+}
+beside() {  # beside NAME "GROUP..." COMMAND...: a check script, or a SKIP line naming what is missing
   local name=$1 groups=$2 missing start=$SECONDS
   shift 2
   if missing=$(missing_for $groups); then
@@ -164,8 +171,15 @@ beside() {  # beside NAME "GROUP..." COMMAND...: one check script of the job bes
   fi
   "$@" > "$log_dir/$name.log" 2>&1
   echo $? > "$log_dir/$name.status"
-  echo "$name" >> "$beside_ran"
-  printf '%6d s            beside the builds: %s\n' $(( SECONDS - start )) "$name" >> "$stage_times"
+  echo "checks $name" >> "$beside_ran"
+  beside_time "$start" "$name"
+}
+built() { touch "$log_dir/built-$1"; }
+wait_built() {  # wait_built PRESET: false when a build failed first
+  until [ -e "$log_dir/built-$1" ]; do
+    [ -e "$log_dir/builds-failed" ] && return 1
+    sleep 1
+  done
 }
 # The Linux program in real tray hosts and with a real notification server, each check script
 # on its own private bus and display: xfce4-panel and lxqt-panel driven by mouse and keyboard,
@@ -177,8 +191,8 @@ host_checks=(
   "notifyd|display session-bus xfce"
   "wayland|session-bus wayland"
 )
-checks_beside_the_builds() {
-  local entry host
+linux_checks() {
+  local entry host start
   beside setup-check "" timeout 120 bash tests/setup/install-deps-check.sh
   beside nagios-check nagios timeout 180 bash tests/tools/nagios-check.sh build/linux
   beside name-service-check "" timeout 60 bash tests/tools/name-service-check.sh build/linux
@@ -191,125 +205,147 @@ checks_beside_the_builds() {
     beside "hosts-$host" "${entry#*|}" \
       env ZERKA_SCREENSHOT_DIR="$log_dir/screenshots" timeout 120 bash "tests/platform_qt/hosts/$host-check.sh"
   done
+  wait_built linux || return
   # The .deb from the linux preset's build (the release flags, tests beside), then lintian,
   # desktop-file-validate, appstreamcli, the manual pages' lint and options, the unpacked zerka2ctl.
   beside check-package "" bash scripts/check-package.sh linux
+  start=$SECONDS
+  ctest --preset linux -j "$jobs" > "$log_dir/ctest-linux.log" 2>&1
+  echo "ctest linux" >> "$beside_ran"
+  beside_time "$start" "tests linux"
+}
+windows_checks() {
+  local exe start run
+  wait_built win64 || return
+  start=$SECONDS
+  for exe in build/win64/tests/*/*_tests.exe build/win32/tests/*/*_tests.exe; do
+    [ -e "$exe" ] || continue
+    if [ "$wine64" != yes ]; then not_run "$exe" "$wine64"; continue; fi
+    if [ "$display" != yes ]; then not_run "$exe" "$display"; continue; fi
+    if [ "$(pe_machine "$exe")" = 014c ] && [ "$ZERKA_WINE32" != yes ]; then
+      not_run "$exe" "$ZERKA_WINE32"
+      continue
+    fi
+    # Each test program gets a display of its own; Wine's desktop process must not outlive the
+    # display it was started on, so the Wine server is ended after every program.
+    bash scripts/with-tray.sh bash scripts/wine-run.sh "$exe" > "$log_dir/wine-${exe//\//_}.log" 2>&1
+    echo $? > "$log_dir/wine-${exe//\//_}.status"
+    wine_end
+    echo "wine $exe" >> "$beside_ran"
+  done
+  beside_time "$start" "Windows tests under Wine"
+  # The Windows program itself under Wine: a user's run, the window at 96 and 144 dpi, the
+  # installer's round from install to uninstall, and a system whose code page is not 1252.
+  # Their screenshots stay with the logs so the tree's docs/ is left alone.
+  for run in wine-gui-run wine-dpi-run wine-installer-run wine-codepage-run; do
+    if [ "$wine64" != yes ]; then
+      not_run "$run.sh" "$wine64"
+    elif [ "$tray_host" != yes ]; then
+      not_run "$run.sh" "$tray_host"
+    elif [ "$run" = wine-installer-run ] && [ "$installer" != yes ]; then
+      not_run "$run.sh" "$installer"
+    else
+      beside "$run" "" env ZERKA_SCREENSHOT_DIR="$log_dir/screenshots" timeout 600 bash "scripts/$run.sh"
+    fi
+  done
+  # The release packaging signed with a throwaway certificate: the signatures of every shipped
+  # program, the uninstaller and the installer, the zip's licence and the winget manifest.
+  if [ "$installer" != yes ]; then
+    not_run "scripts/windows-package-check.sh" "$installer"
+  else
+    beside windows-package-check windows-package timeout 600 bash scripts/windows-package-check.sh
+  fi
 }
 
-step "build linux"
-cmake --preset linux > "$log_dir/configure-linux.log" 2>&1 \
-  || { cat "$log_dir/configure-linux.log"; exit 1; }
-cmake --build --preset linux -j "$jobs" || exit 1
+count_wine() {  # count_wine EXE: the gtest lines of one Windows test program's log
+  local exe=$1 log status p f test_name reason
+  log="$log_dir/wine-${exe//\//_}.log"
+  status=$(cat "$log_dir/wine-${exe//\//_}.status")
+  echo "-- $exe"
+  tail -n 40 "$log" | grep -E '^\[  (PASSED|FAILED|SKIPPED) |FAILED|tests? ran' || true
+  p=$(grep -Eo '^\[  PASSED  \] [0-9]+' "$log" | grep -Eo '[0-9]+$' || echo 0)
+  f=$(grep -Eo '^\[  FAILED  \] [0-9]+ tests?, listed below' "$log" | grep -Eo '^\[  FAILED  \] [0-9]+' | grep -Eo '[0-9]+$' || echo 0)
+  passed_total=$(( passed_total + ${p:-0} ))
+  failed_total=$(( failed_total + ${f:-0} ))
+  # gtest names each skipped test with its message on the lines before.
+  while read -r test_name; do
+    reason=$(grep -B1 -F "[  SKIPPED ] $test_name" "$log" | head -n 1)
+    not_run "$exe: $test_name" "${reason:-skipped by the test itself}"
+  done < <(sed -nE 's/^\[  SKIPPED \] ([A-Za-z0-9_]+\.[A-Za-z0-9_/]+).*/\1/p' "$log" | sort -u)
+  if [ "$status" -ne 0 ]; then
+    failed=1
+    [ "${f:-0}" -gt 0 ] || { failed_total=$(( failed_total + 1 )); tail -n 30 "$log"; }
+  fi
+}
 
-checks_beside_the_builds &
+# The fault matrix and the soak run inside ctest; CI keeps the soak short (the full run of
+# 100000 cycles is in docs/reliability.md).
+export ZERKA_SOAK_CYCLES="${ZERKA_SOAK_CYCLES:-5000}"
+
+builds_failed() { touch "$log_dir/builds-failed"; wait "$beside_pid"; exit 1; }
+configure() {  # configure PRESET
+  cmake --preset "$1" > "$log_dir/configure-$1.log" 2>&1 || { cat "$log_dir/configure-$1.log"; return 1; }
+}
+
+# The Linux programs first, at full speed: the checks beside start with them.
+step "build linux: the programs"
+configure linux || exit 1
+cmake --build --preset linux -j "$jobs" --target zerka2remote zerka-sim zerka2ctl bare_tray || exit 1
+
+{ linux_checks; windows_checks; } &
 beside_pid=$!
 
-for preset in linux-asan win64 win32; do
-  step "build $preset (beside the checks)"
-  cmake --preset "$preset" > "$log_dir/configure-$preset.log" 2>&1 \
-    || { cat "$log_dir/configure-$preset.log"; kill "$beside_pid"; exit 1; }
-  targets=()
-  if [ "$preset" = win32 ] && [ "$ZERKA_WINE32" != yes ]; then
-    # Its tests cannot run here: build what ships, so the 32-bit build still has to compile.
-    targets=(--target zerka2remote zerka2ctl zerka-sim)
-    not_run "the win32 test programs (built only where they can run)" "$ZERKA_WINE32"
-  fi
-  nice -n 19 cmake --build --preset "$preset" -j "$jobs" "${targets[@]}" || { kill "$beside_pid"; exit 1; }
-done
+step "build linux: the tests (beside the checks)"
+nice -n 19 cmake --build --preset linux -j "$jobs" || builds_failed
+built linux
+step "build win64 (beside the checks)"
+configure win64 || builds_failed
+nice -n 19 cmake --build --preset win64 -j "$jobs" || builds_failed
 if installer=$(missing_for installer); then
   installer="no installer: $installer"
   not_run "the Windows installer" "$installer"
 else
   installer=yes
   step "build the Windows installer (beside the checks)"
-  nice -n 19 cmake --build --preset win64 --target installer || { kill "$beside_pid"; exit 1; }
+  nice -n 19 cmake --build --preset win64 --target installer || builds_failed
 fi
+built win64
+for preset in linux-asan win32; do
+  step "build $preset (beside the checks)"
+  configure "$preset" || builds_failed
+  targets=()
+  if [ "$preset" = win32 ] && [ "$ZERKA_WINE32" != yes ]; then
+    # Its tests cannot run here: build what ships, so the 32-bit build still has to compile.
+    targets=(--target zerka2remote zerka2ctl zerka-sim)
+    not_run "the win32 test programs (built only where they can run)" "$ZERKA_WINE32"
+  fi
+  nice -n 19 cmake --build --preset "$preset" -j "$jobs" "${targets[@]}" || builds_failed
+done
 if fuzz_missing=$(missing_for fuzz); then
   not_run "scripts/fuzz.sh" "$fuzz_missing"
 else
   step "build fuzz (beside the checks)"
-  { cmake --preset fuzz > "$log_dir/configure-fuzz.log" 2>&1 \
-      && nice -n 19 cmake --build --preset fuzz -j "$jobs"; } || cat "$log_dir/configure-fuzz.log"
+  # A failed fuzz build is reported, and counted, by the fuzz smoke below.
+  { configure fuzz && nice -n 19 cmake --build --preset fuzz -j "$jobs"; } || true
 fi
 
 step "waiting for the checks beside the builds"
 wait "$beside_pid"
-while read -r name; do
-  printf '\n-- %s\n' "$name"
-  cat "$log_dir/$name.log"
-  count_checks "$name"
+while read -r kind name; do
+  case "$kind" in
+    checks) printf '\n-- %s\n' "$name"; cat "$log_dir/$name.log"; count_checks "$name" ;;
+    ctest)
+      cat "$log_dir/ctest-$name.log"
+      grep -q '100% tests passed' "$log_dir/ctest-$name.log" || failed=1
+      count_ctest "$log_dir/ctest-$name.log" "build/$name" ;;
+    wine) count_wine "$name" ;;
+  esac
 done < "$beside_ran"
 
-# The fault matrix and the soak run inside ctest; CI keeps the soak short (the full run of
-# 100000 cycles is in docs/reliability.md).
-export ZERKA_SOAK_CYCLES="${ZERKA_SOAK_CYCLES:-5000}"
-
-for preset in linux linux-asan; do
-  step "tests $preset"
-  ctest --preset "$preset" -j "$jobs" 2>&1 | tee "$log_dir/ctest-$preset.log"
-  [ "${PIPESTATUS[0]}" -eq 0 ] || failed=1
-  count_ctest "$log_dir/ctest-$preset.log" "build/$preset"
-done
-
-step "Windows tests under Wine"
-wine_programs=(build/win64/tests/*/*_tests.exe build/win32/tests/*/*_tests.exe)
-for exe in "${wine_programs[@]}"; do
-  [ -e "$exe" ] || continue
-  if [ "$wine64" != yes ]; then not_run "$exe" "$wine64"; continue; fi
-  if [ "$display" != yes ]; then not_run "$exe" "$display"; continue; fi
-  if [ "$(pe_machine "$exe")" = 014c ] && [ "$ZERKA_WINE32" != yes ]; then
-    not_run "$exe" "$ZERKA_WINE32"
-    continue
-  fi
-  echo "-- $exe"
-  # Each test program gets a display of its own; Wine's desktop process must not outlive the
-  # display it was started on, so the Wine server is ended after every program.
-  bash scripts/with-tray.sh bash scripts/wine-run.sh "$exe" > "$log_dir/wine.log" 2>&1
-  status=$?
-  wine_end
-  tail -n 40 "$log_dir/wine.log" | grep -E '^\[  (PASSED|FAILED|SKIPPED) |FAILED|tests? ran' || true
-  p=$(grep -Eo '^\[  PASSED  \] [0-9]+' "$log_dir/wine.log" | grep -Eo '[0-9]+$' || echo 0)
-  f=$(grep -Eo '^\[  FAILED  \] [0-9]+ tests?, listed below' "$log_dir/wine.log" | grep -Eo '^\[  FAILED  \] [0-9]+' | grep -Eo '[0-9]+$' || echo 0)
-  passed_total=$(( passed_total + ${p:-0} ))
-  failed_total=$(( failed_total + ${f:-0} ))
-  # gtest names each skipped test with its message on the lines before.
-  while read -r test_name; do
-    reason=$(grep -B1 -F "[  SKIPPED ] $test_name" "$log_dir/wine.log" | head -n 1)
-    not_run "$exe: $test_name" "${reason:-skipped by the test itself}"
-  done < <(sed -nE 's/^\[  SKIPPED \] ([A-Za-z0-9_]+\.[A-Za-z0-9_/]+).*/\1/p' "$log_dir/wine.log" | sort -u)
-  if [ "$status" -ne 0 ]; then
-    failed=1
-    [ "${f:-0}" -gt 0 ] || { failed_total=$(( failed_total + 1 )); tail -n 30 "$log_dir/wine.log"; }
-  fi
-done
-
-# The Windows program itself under Wine: a user's run, the window at 96 and 144 dpi, the
-# installer's round from install to uninstall, and a system whose code page is not 1252. Their screenshots stay with the logs so the
-# tree's docs/ is left alone.
-for run in wine-gui-run wine-dpi-run wine-installer-run wine-codepage-run; do
-  step "Windows program under Wine: $run"
-  if [ "$wine64" != yes ]; then
-    not_run "$run.sh" "$wine64"
-  elif [ "$tray_host" != yes ]; then
-    not_run "$run.sh" "$tray_host"
-  elif [ "$run" = wine-installer-run ] && [ "$installer" != yes ]; then
-    not_run "$run.sh" "$installer"
-  else
-    run_checks "$run" env ZERKA_SCREENSHOT_DIR="$log_dir/screenshots" \
-      timeout 600 bash "scripts/$run.sh"
-  fi
-done
-
-# The release packaging signed with a throwaway certificate: the signatures of every shipped
-# program, the uninstaller and the installer, the zip's licence and the winget manifest.
-step "Windows release package: signatures and winget manifest"
-if [ "$installer" != yes ]; then
-  not_run "scripts/windows-package-check.sh" "$installer"
-elif missing=$(missing_for windows-package); then
-  not_run "scripts/windows-package-check.sh" "$missing"
-else
-  run_checks windows-package-check timeout 600 bash scripts/windows-package-check.sh
-fi
+step "tests linux-asan"
+ctest --preset linux-asan -j "$jobs" 2>&1 | tee "$log_dir/ctest-linux-asan.log"
+[ "${PIPESTATUS[0]}" -eq 0 ] || failed=1
+count_ctest "$log_dir/ctest-linux-asan.log" "build/linux-asan"
 
 step "fuzz smoke"
 # Each fuzz target counts as one test; a failed build of the fuzzers counts as one failure.
