@@ -1,6 +1,6 @@
 #include "platform/qt/QtDesktopNotifications.h"
 
-#include <QDBusMessage>
+#include <QDBusConnectionInterface>
 #include <QDBusPendingCallWatcher>
 #include <QDBusPendingReply>
 #include <QGuiApplication>
@@ -26,29 +26,47 @@ QString IconName(std::uint32_t infoFlags) {
 constexpr uint kExpired = 1;
 constexpr uint kDismissed = 2;
 
+// Addressed to one server's unique name, which the bus never starts anything for.
+QDBusMessage CloseNotification(const QString& server, uint id) {
+  QDBusMessage close = QDBusMessage::createMethodCall(server, kPath, kService, QStringLiteral("CloseNotification"));
+  close << id;
+  close.setAutoStartService(false);
+  return close;
+}
+
 }  // namespace
 
 TDesktopNotifications::TDesktopNotifications(QDBusConnection bus, QString applicationName, TOutcomeHandler onOutcome)
-    : bus_(std::move(bus)), applicationName_(std::move(applicationName)), onOutcome_(std::move(onOutcome)) {
+    : bus_(std::move(bus)),
+      applicationName_(std::move(applicationName)),
+      onOutcome_(std::move(onOutcome)),
+      ownerWatcher_(kService, bus_, QDBusServiceWatcher::WatchForOwnerChange) {
   bus_.connect(kService, kPath, kService, QStringLiteral("ActionInvoked"), this,
-               SLOT(OnActionInvoked(uint, QString)));
+               SLOT(OnActionInvoked(uint, QString, QDBusMessage)));
   bus_.connect(kService, kPath, kService, QStringLiteral("NotificationClosed"), this,
-               SLOT(OnNotificationClosed(uint, uint)));
+               SLOT(OnNotificationClosed(uint, uint, QDBusMessage)));
+  connect(&ownerWatcher_, &QDBusServiceWatcher::serviceOwnerChanged, this,
+          [this](const QString&, const QString&, const QString& owner) { OwnerChanged(owner); });
   closeSoon_.setSingleShot(true);
   closeSoon_.setInterval(0);
   connect(&closeSoon_, &QTimer::timeout, this, [this] { Close(); });
+  // The bus itself answers this at once; a server already running is asked what it reads
+  // before the first balloon.
+  if (bus_.isConnected()) {
+    const QDBusReply<QString> owner = bus_.interface()->serviceOwner(kService);
+    if (owner.isValid()) owner_ = owner.value();
+  }
+  if (!owner_.isEmpty()) AskCapabilities();
 }
 
 TDesktopNotifications::~TDesktopNotifications() {
   // A notification outlasting its icon would answer to nobody.
-  if (current_ != 0) {
-    bus_.call(QDBusMessage::createMethodCall(kService, kPath, kService, QStringLiteral("CloseNotification")) << current_,
-              QDBus::NoBlock);
-  }
+  if (current_ != 0 && !server_.isEmpty()) bus_.send(CloseNotification(server_, current_));
 }
 
 void TDesktopNotifications::Show(const QString& title, const QString& text, std::uint32_t infoFlags, int timeoutMs) {
   closeSoon_.stop();
+  closeWanted_ = false;
   const TRequest request{title, text, infoFlags, timeoutMs};
   if (awaitingReply_) {
     queued_ = request;
@@ -59,14 +77,20 @@ void TDesktopNotifications::Show(const QString& title, const QString& text, std:
 
 void TDesktopNotifications::Withdraw() {
   queued_.reset();
-  // The next balloon usually follows at once and replaces this one instead.
-  if (current_ != 0 || awaitingReply_) closeSoon_.start();
+  if (awaitingReply_) {
+    closeWanted_ = true;
+  } else if (current_ != 0) {
+    // The next balloon usually follows at once and replaces this one instead.
+    closeSoon_.start();
+  }
 }
 
 void TDesktopNotifications::Send(const TRequest& request) {
+  if (!readsMarkup_) AskCapabilities();
   QString body = request.Text;
   body.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-  if (ReadsMarkup()) body = body.toHtmlEscaped();
+  // Text that a server reading markup would take for tags must not get lost.
+  if (readsMarkup_.value_or(true)) body = body.toHtmlEscaped();
   // The installed menu entry, under which desktops group the program's notifications.
   QVariantMap hints;
   if (const QString entry = QGuiApplication::desktopFileName(); !entry.isEmpty()) {
@@ -83,49 +107,74 @@ void TDesktopNotifications::Send(const TRequest& request) {
     awaitingReply_ = false;
     const QDBusPendingReply<uint> reply = *call;
     if (!reply.isError()) {
-      current_ = reply.value();
+      // A server that went meanwhile took its numbers with it.
+      const QString sender = reply.reply().service();
+      const bool current = FromOwner(sender);
+      current_ = current ? reply.value() : 0;
+      server_ = current ? sender : QString();
       onOutcome_(TOutcome::Shown);
     }
     if (queued_) {
       const TRequest next = *queued_;
       queued_.reset();
       Send(next);
+    } else if (std::exchange(closeWanted_, false)) {
+      Close();
     }
   });
 }
 
 void TDesktopNotifications::Close() {
-  if (awaitingReply_) {
-    closeSoon_.start();
-    return;
-  }
-  if (current_ == 0) return;
-  bus_.asyncCall(QDBusMessage::createMethodCall(kService, kPath, kService, QStringLiteral("CloseNotification"))
-                 << current_);
+  if (current_ == 0 || server_.isEmpty()) return;
+  bus_.asyncCall(CloseNotification(server_, current_));
 }
 
-bool TDesktopNotifications::ReadsMarkup() {
-  if (!readsMarkup_) {
-    const QDBusMessage reply = bus_.call(
-        QDBusMessage::createMethodCall(kService, kPath, kService, QStringLiteral("GetCapabilities")), QDBus::Block,
-        1000);
-    readsMarkup_ = reply.type() == QDBusMessage::ReplyMessage && !reply.arguments().isEmpty() &&
-                   reply.arguments().front().toStringList().contains(QStringLiteral("body-markup"));
-  }
-  return *readsMarkup_;
+// Until the answer comes, and after a failed one, the body is escaped; the next balloon asks
+// again.
+void TDesktopNotifications::AskCapabilities() {
+  if (askingCapabilities_ || !bus_.isConnected()) return;
+  askingCapabilities_ = true;
+  auto* watcher = new QDBusPendingCallWatcher(
+      bus_.asyncCall(QDBusMessage::createMethodCall(kService, kPath, kService, QStringLiteral("GetCapabilities"))),
+      this);
+  connect(watcher, &QDBusPendingCallWatcher::finished, this, [this](QDBusPendingCallWatcher* call) {
+    call->deleteLater();
+    askingCapabilities_ = false;
+    const QDBusPendingReply<QStringList> reply = *call;
+    if (reply.isError() || !FromOwner(reply.reply().service())) return;
+    readsMarkup_ = reply.value().contains(QStringLiteral("body-markup"));
+  });
 }
 
-void TDesktopNotifications::OnActionInvoked(uint id, const QString& action) {
-  if (id != current_ || current_ == 0 || action != QStringLiteral("default")) return;
+void TDesktopNotifications::OwnerChanged(const QString& owner) {
+  owner_ = owner;
+  readsMarkup_.reset();
+  if (server_ != owner) {
+    current_ = 0;
+    server_.clear();
+    clicked_ = false;
+  }
+  if (!owner.isEmpty()) AskCapabilities();
+}
+
+bool TDesktopNotifications::FromOwner(const QString& sender) const { return owner_.isEmpty() || sender == owner_; }
+
+bool TDesktopNotifications::FromServer(const QDBusMessage& message, uint id) const {
+  return current_ != 0 && id == current_ && message.service() == server_;
+}
+
+void TDesktopNotifications::OnActionInvoked(uint id, const QString& action, const QDBusMessage& message) {
+  if (!FromServer(message, id) || action != QStringLiteral("default")) return;
   clicked_ = true;
   onOutcome_(TOutcome::Clicked);
 }
 
-void TDesktopNotifications::OnNotificationClosed(uint id, uint reason) {
-  if (id != current_ || current_ == 0) return;
+void TDesktopNotifications::OnNotificationClosed(uint id, uint reason, const QDBusMessage& message) {
+  if (!FromServer(message, id)) return;
   current_ = 0;
+  server_.clear();
   // A clicked balloon has had its outcome.
-  if (clicked_) return;
+  if (std::exchange(clicked_, false)) return;
   onOutcome_(reason == kExpired || reason == kDismissed ? TOutcome::TimedOut : TOutcome::Hidden);
 }
 

@@ -1,7 +1,11 @@
 #include "platform/qt/QtNotifyArea.h"
 
 #include <QDBusConnection>
+#include <QDBusConnectionInterface>
+#include <QDBusMessage>
+#include <QDBusPendingCallWatcher>
 #include <QDBusServiceWatcher>
+#include <QDBusVariant>
 #include <QGuiApplication>
 #include <QMetaObject>
 #include <QSystemTrayIcon>
@@ -9,6 +13,7 @@
 #include <cstring>
 #include <string>
 
+#include "platform/qt/QtActivationToken.h"
 #include "platform/qt/QtDesktop.h"
 #include "platform/qt/QtDesktopNotifications.h"
 #include "platform/qt/QtIcons.h"
@@ -23,6 +28,7 @@ namespace {
 constexpr int kDefaultBalloonMs = 10000;
 
 const QString kWatcherService = QStringLiteral("org.kde.StatusNotifierWatcher");
+const QString kWatcherPath = QStringLiteral("/StatusNotifierWatcher");
 
 template <std::size_t N>
 std::string FieldText(const char (&field)[N]) {
@@ -68,13 +74,41 @@ TQtNotifyArea::TQtNotifyArea(TQtDesktop& desktop, TQtServices& services) : deskt
 TQtNotifyArea::~TQtNotifyArea() { desktop_.SetHideGuard(nullptr); }
 
 TQtNotifyArea::THost TQtNotifyArea::CurrentHost() const {
-  if (StatusNotifierHostPresent(QDBusConnection::sessionBus())) return THost::StatusNotifier;
+  // Only the bus itself is asked here, which answers at once.
+  const QDBusConnection bus = QDBusConnection::sessionBus();
+  if (bus.isConnected() && bus.interface()->isServiceRegistered(kWatcherService) && watcherHasHost_.value_or(true)) {
+    return THost::StatusNotifier;
+  }
   return QSystemTrayIcon::isSystemTrayAvailable() ? THost::XEmbed : THost::None;
+}
+
+// A watcher without a host that was taken to have one loses the item again at its answer,
+// and the icon moves on to the next kind of host.
+void TQtNotifyArea::AskWatcher() {
+  QDBusConnection bus = QDBusConnection::sessionBus();
+  if (!bus.isConnected()) return;
+  QDBusMessage get = QDBusMessage::createMethodCall(kWatcherService, kWatcherPath,
+                                                    QStringLiteral("org.freedesktop.DBus.Properties"),
+                                                    QStringLiteral("Get"));
+  get << kWatcherService << QStringLiteral("IsStatusNotifierHostRegistered");
+  get.setAutoStartService(false);
+  const unsigned question = ++watcherQuestion_;
+  auto* answer = new QDBusPendingCallWatcher(bus.asyncCall(get), &recheck_);
+  QObject::connect(answer, &QDBusPendingCallWatcher::finished, &recheck_, [this, question](QDBusPendingCallWatcher* call) {
+    call->deleteLater();
+    // An answer overtaken by a later question says nothing about the watcher of now.
+    if (question != watcherQuestion_) return;
+    const QDBusMessage reply = call->reply();
+    watcherHasHost_ = reply.type() == QDBusMessage::ReplyMessage && !reply.arguments().isEmpty() &&
+                      qvariant_cast<QDBusVariant>(reply.arguments().front()).variant().toBool();
+    SettleHost();
+  });
 }
 
 void TQtNotifyArea::Watch() {
   if (watching_) return;
   watching_ = true;
+  AskWatcher();
   host_ = CurrentHost();
   // A host at hand makes the notice moot; no need to wake up for it.
   if (host_ != THost::None) missingTray_.stop();
@@ -84,6 +118,7 @@ void TQtNotifyArea::Watch() {
   busWatcher_ = std::make_unique<QDBusServiceWatcher>(kWatcherService, bus, QDBusServiceWatcher::WatchForOwnerChange);
   QObject::connect(busWatcher_.get(), &QDBusServiceWatcher::serviceOwnerChanged, &recheck_, [this] {
     watcherReplaced_ = true;
+    watcherHasHost_.reset();
     recheck_.start();
   });
   for (const char* signal : {"StatusNotifierHostRegistered", "StatusNotifierHostUnregistered"}) {
@@ -93,12 +128,24 @@ void TQtNotifyArea::Watch() {
 }
 
 void TQtNotifyArea::CheckTrayHost() {
+  AskWatcher();
+  SettleHost();
+}
+
+void TQtNotifyArea::SettleHost() {
   const THost host = CurrentHost();
   const bool watcherReplaced = std::exchange(watcherReplaced_, false);
   if (host == host_) {
-    // A watcher that took over at once knows nothing of the items yet.
-    if (watcherReplaced && host_ == THost::StatusNotifier) {
-      for (const auto& [key, icon] : icons_) icon->Item->Announce();
+    // A watcher that took over at once knows nothing of the items yet; one that has given up
+    // an item gets it once more when something changed.
+    if (host_ == THost::StatusNotifier) {
+      for (const auto& [key, icon] : icons_) {
+        if (watcherReplaced) {
+          icon->Item->Announce();
+        } else {
+          icon->Item->AnnounceIfDropped();
+        }
+      }
     }
     return;
   }
@@ -196,16 +243,6 @@ bool TQtNotifyArea::AddItem(const TNotifyIconData& data) {
   return true;
 }
 
-namespace {
-
-// Qt's xdg-shell hands the token to the compositor, and drops it, when a window next asks for
-// the focus; that may be a moment after the action, once the window it showed is mapped.
-void OfferActivationToken(const QString& token) {
-  if (!token.isEmpty()) qputenv("XDG_ACTIVATION_TOKEN", token.toUtf8());
-}
-
-}  // namespace
-
 void TQtNotifyArea::HostAction(const TKey& key, std::vector<std::uint32_t> codes, QPoint at, const QString& token) {
   const auto found = icons_.find(key);
   if (found == icons_.end()) return;
@@ -216,6 +253,7 @@ void TQtNotifyArea::HostAction(const TKey& key, std::vector<std::uint32_t> codes
     TMessage message{callbackMessage, key.second, static_cast<std::intptr_t>(code), 0};
     desktop_.DeliverFromQt(key.first, message);
   }
+  UpdateMenu(key);
 }
 
 void TQtNotifyArea::HostChoice(const TKey& key, std::int32_t id, const QString& token) {
@@ -223,6 +261,12 @@ void TQtNotifyArea::HostChoice(const TKey& key, std::int32_t id, const QString& 
   if (found == menuModels_.end()) return;
   OfferActivationToken(token);
   found->second->ChooseMenuEntry(id);
+  UpdateMenu(key);
+}
+
+void TQtNotifyArea::UpdateMenu(const TKey& key) {
+  const auto found = icons_.find(key);
+  if (found != icons_.end() && found->second->Item) found->second->Item->UpdateMenu();
 }
 
 bool TQtNotifyArea::AddTrayIcon(const TNotifyIconData& data) {
@@ -269,6 +313,8 @@ void TQtNotifyArea::Apply(TIcon& icon, const TNotifyIconData& data) {
     if (icon.Item) icon.Item->SetToolTip(tip);
   }
   if (data.uFlags & nif::Info) ShowBalloon(icon, data);
+  // The program changes its menu together with its icon and tip.
+  if (icon.Item) icon.Item->UpdateMenu();
 }
 
 void TQtNotifyArea::ShowBalloon(TIcon& icon, const TNotifyIconData& data) {

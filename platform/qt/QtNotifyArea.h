@@ -15,15 +15,17 @@
 //      (SetMenuModel), read as it stands whenever the host asks; a chosen entry runs through
 //      the model, queued like a click. No mouse event is made up for either. A host that asks
 //      for a context menu gets a right click, and so the popup of our own
-//  [x] the activation token a host offers with an action becomes the environment's
-//      XDG_ACTIVATION_TOKEN as the action is handled, where Qt's xdg-shell takes it when a
-//      window the action shows asks for the focus, so that Wayland grants it
+//  [x] the activation token a host offers with an action is offered for the action as it is
+//      handled (QtActivationToken), so that Wayland grants the focus to a window it shows
 //  [x] balloons with title, text, icon kind and display time; shown once handed over,
 //      clicked when the host reports a click, timed out when the display time passed
 //  [x] the tray host going away and coming back, or another kind of host taking over: the
 //      icons are forgotten, and the application windows receive TaskbarCreatedMessage to add
 //      them again. Followed through announcements only (X11's tray selection, the watcher's
-//      name and its host signals on the session bus), never polled
+//      name and its host signals on the session bus), never polled. Whether the watcher has
+//      a host is asked without waiting: until it answers, it is taken to have one
+//  [x] the menu a host draws is read again, and changes announced, whenever the icon changes
+//      and after each action or choice of the host
 //  [x] on request, no tray host at all some time after start, or some time after the host
 //      went: the forms are shown with a notice in their status line, so the program stays
 //      reachable; while there is none, a form that would hide (into the missing tray)
@@ -35,6 +37,7 @@
 
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -81,6 +84,10 @@ class TQtNotifyArea : public INotifyAreaPort {
 
   THost CurrentHost() const;
   void Watch();
+  // Asks the watcher whether it has a host; its answer settles the host again.
+  void AskWatcher();
+  // Takes the host as it stands now: icons forgotten and asked for again when it changed.
+  void SettleHost();
   bool Add(const TNotifyIconData& data);
   bool AddItem(const TNotifyIconData& data);
   bool AddTrayIcon(const TNotifyIconData& data);
@@ -91,6 +98,7 @@ class TQtNotifyArea : public INotifyAreaPort {
   // force, after its activation token.
   void HostAction(const TKey& key, std::vector<std::uint32_t> codes, QPoint at, const QString& token);
   void HostChoice(const TKey& key, std::int32_t id, const QString& token);
+  void UpdateMenu(const TKey& key);
   void ShowMissingTrayNotice();
   void PutNotice(TWindowHandle form);
   bool KeepFormShown(TWindowHandle form);
@@ -104,6 +112,8 @@ class TQtNotifyArea : public INotifyAreaPort {
   std::unique_ptr<QDBusServiceWatcher> busWatcher_;
   bool watching_ = false;
   bool watcherReplaced_ = false;
+  std::optional<bool> watcherHasHost_;
+  unsigned watcherQuestion_ = 0;
   THost host_ = THost::None;
   QTimer missingTray_;
   int missingTrayMs_ = 0;

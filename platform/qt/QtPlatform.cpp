@@ -3,6 +3,7 @@
 #include <QApplication>
 
 #include "platform/qt/FileSettingsStore.h"
+#include "platform/qt/QtActivationToken.h"
 #include "platform/qt/QtDesktop.h"
 #include "platform/qt/QtDialogs.h"
 #include "platform/qt/QtLocale.h"
@@ -24,6 +25,9 @@ void EnsureApplication() {
   // The installed menu entry: desktops group the program's windows and notifications under
   // it, and Wayland names the windows' application after it.
   QGuiApplication::setDesktopFileName(QStringLiteral("zerka2remote"));
+  // The launcher's token is for a window the start shows; a program started into the tray
+  // must not hand it to its first launch much later.
+  OfferActivationToken(qEnvironmentVariable("XDG_ACTIVATION_TOKEN"));
 }
 
 }  // namespace

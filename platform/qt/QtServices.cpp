@@ -8,6 +8,7 @@
 #include <QStyleHints>
 #include <QUrl>
 
+#include "platform/qt/QtActivationToken.h"
 #include "platform/qt/QtText.h"
 
 namespace zerka::qt {
@@ -51,7 +52,9 @@ bool TQtServices::GetClipboardText(std::string& text) {
 
 bool TQtServices::ShellOpen(TWindowHandle, const std::string& target, TShowCommand) {
   const QUrl url = QUrl::fromUserInput(ToQString(target));
-  return url.isValid() && QDesktopServices::openUrl(url);
+  const bool opened = url.isValid() && QDesktopServices::openUrl(url);
+  DropActivationToken();
+  return opened;
 }
 
 }  // namespace zerka::qt

@@ -2,10 +2,9 @@
 
 #include <QBuffer>
 #include <QCoreApplication>
-#include <QDBusConnectionInterface>
 #include <QDBusError>
-#include <QDBusInterface>
 #include <QDBusMessage>
+#include <QDBusPendingCall>
 #include <QGuiApplication>
 #include <QScreen>
 
@@ -26,15 +25,28 @@ const QString kItemPath = QStringLiteral("/StatusNotifierItem");
 const QString kMenuPath = QStringLiteral("/MenuBar");
 constexpr int kIconSizes[] = {16, 22, 24, 32, 48, 64};
 
-// The host draws a menu caption with "_" before its access key: "&" marks ours and goes, a
-// doubled "&" is a plain one, an underscore of the caption is doubled to stay plain.
+// A watcher that drops the item in a loop gets it back this often, no more.
+constexpr std::size_t kReannouncementsPerMinute = 5;
+constexpr auto kReannouncementWindow = std::chrono::minutes(1);
+// Lets the host finish forgetting the item before it is offered again; each further drop
+// within the minute waits twice as long (up to a limit), so that a host whose start-up race
+// dropped it does not meet the same moment again.
+constexpr int kReannounceDelayMs = 200;
+constexpr int kLongestReannounceDelayMs = 1600;
+
+// The host draws a menu caption with "_" before its access key: "&" marks ours, a doubled
+// "&" is a plain one, an underscore of the caption is doubled to stay plain.
 QString MenuLabel(const std::string& caption) {
   const QString text = ToQString(caption);
   QString label;
   for (qsizetype i = 0; i < text.size(); ++i) {
     const QChar c = text[i];
     if (c == u'&') {
-      if (i + 1 < text.size() && text[i + 1] == u'&') label += text[++i];
+      if (i + 1 < text.size() && text[i + 1] == u'&') {
+        label += text[++i];
+      } else if (i + 1 < text.size()) {
+        label += u'_';
+      }
       continue;
     }
     if (c == u'_') label += u'_';
@@ -74,19 +86,7 @@ TDBusPixmap DBusPixmap(const TIconImage& picture, int size) {
   return pixmap;
 }
 
-QVariantMap EntryProperties(const TPopupEntry& entry) {
-  if (entry.Caption == "-") return {{QStringLiteral("type"), QStringLiteral("separator")}};
-  QVariantMap properties{{QStringLiteral("label"), MenuLabel(entry.Caption)}};
-  if (!entry.Enabled) properties.insert(QStringLiteral("enabled"), false);
-  if (entry.Picture) properties.insert(QStringLiteral("icon-data"), Png(*entry.Picture));
-  if (entry.Checked) {
-    properties.insert(QStringLiteral("toggle-type"), QStringLiteral("checkmark"));
-    properties.insert(QStringLiteral("toggle-state"), 1);
-  }
-  // The menu format has no bold entry; hosts that know this mark may show it.
-  if (entry.Default) properties.insert(QStringLiteral("x-default"), true);
-  return properties;
-}
+bool IsSeparator(const TPopupEntry& entry) { return entry.Caption == "-"; }
 
 QVariantMap Filtered(const QVariantMap& properties, const QStringList& names) {
   if (names.isEmpty()) return properties;
@@ -97,18 +97,14 @@ QVariantMap Filtered(const QVariantMap& properties, const QStringList& names) {
   return kept;
 }
 
-}  // namespace
-
-bool StatusNotifierHostPresent(const QDBusConnection& bus) {
-  if (!bus.isConnected() || !bus.interface()->isServiceRegistered(kWatcherService)) return false;
-  QDBusMessage get = QDBusMessage::createMethodCall(kWatcherService, kWatcherPath,
-                                                    QStringLiteral("org.freedesktop.DBus.Properties"),
-                                                    QStringLiteral("Get"));
-  get << kWatcherService << QStringLiteral("IsStatusNotifierHostRegistered");
-  const QDBusMessage reply = bus.call(get, QDBus::Block, 2000);
-  if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty()) return false;
-  return qvariant_cast<QDBusVariant>(reply.arguments().front()).variant().toBool();
+// Entries and separators in the same places: the hosts need only the changed properties.
+bool SameLayout(const std::vector<TMenuModelEntry>& a, const std::vector<TMenuModelEntry>& b) {
+  return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](const TMenuModelEntry& x, const TMenuModelEntry& y) {
+    return x.Id == y.Id && IsSeparator(x.Entry) == IsSeparator(y.Entry);
+  });
 }
+
+}  // namespace
 
 // --- the item object
 
@@ -141,6 +137,13 @@ void TStatusNotifierItemObject::ProvideXdgActivationToken(const QString& token) 
 
 // --- the menu object
 
+uint& TDBusMenuObject::SeenBySender() {
+  const QString sender = calledFromDBus() ? message().service() : QString();
+  // Hosts come and go over a long run; a host forgotten here merely reads the menu once more.
+  if (!seen_.count(sender) && seen_.size() >= 32) seen_.clear();
+  return seen_.try_emplace(sender, 0).first->second;
+}
+
 uint TDBusMenuObject::GetLayout(int parentId, int recursionDepth, const QStringList& propertyNames,
                                 TDBusMenuLayout& layout) {
   item_.RefreshMenu();
@@ -159,6 +162,7 @@ uint TDBusMenuObject::GetLayout(int parentId, int recursionDepth, const QStringL
       layout.Children.push_back(QVariant::fromValue(item_.EntryLayout(entry, propertyNames)));
     }
   }
+  SeenBySender() = item_.revision_;
   return item_.revision_;
 }
 
@@ -185,7 +189,9 @@ QDBusVariant TDBusMenuObject::GetProperty(int id, const QString& name) {
   return QDBusVariant(value);
 }
 
+// The root's events ("opened", "closed") need nothing of us.
 void TDBusMenuObject::Event(int id, const QString& eventId, const QDBusVariant&, uint) {
+  if (id == 0) return;
   if (!item_.FindEntry(id)) {
     sendErrorReply(QDBusError::InvalidArgs, QStringLiteral("no such entry"));
     return;
@@ -196,7 +202,7 @@ void TDBusMenuObject::Event(int id, const QString& eventId, const QDBusVariant&,
 QList<int> TDBusMenuObject::EventGroup(const TDBusMenuEventList& events) {
   QList<int> unknown;
   for (const TDBusMenuEvent& event : events) {
-    if (!item_.FindEntry(event.Id)) {
+    if (event.Id != 0 && !item_.FindEntry(event.Id)) {
       unknown.push_back(event.Id);
     } else if (event.EventId == QStringLiteral("clicked")) {
       item_.Choose(event.Id);
@@ -208,15 +214,17 @@ QList<int> TDBusMenuObject::EventGroup(const TDBusMenuEventList& events) {
   return unknown;
 }
 
-// The host is about to show the menu: it gets it as it stands now.
+// The host is about to show the menu: it gets it as it stands now, and needs to read it again
+// when it last read an older one.
 bool TDBusMenuObject::AboutToShow(int id) {
-  const bool changed = item_.RefreshMenu();
+  item_.RefreshMenu();
   if (id != 0 && !item_.FindEntry(id)) sendErrorReply(QDBusError::InvalidArgs, QStringLiteral("no such entry"));
-  return changed;
+  return SeenBySender() != item_.revision_;
 }
 
 QList<int> TDBusMenuObject::AboutToShowGroup(const QList<int>& ids, QList<int>& idErrors) {
-  const bool changed = item_.RefreshMenu();
+  item_.RefreshMenu();
+  const bool changed = SeenBySender() != item_.revision_;
   QList<int> updatesNeeded;
   for (const int id : ids) {
     if (id != 0 && !item_.FindEntry(id)) {
@@ -239,11 +247,16 @@ TStatusNotifierItem::TStatusNotifierItem(QDBusConnection bus, QString title, THa
                      .arg(++serial);
   itemObject_ = std::make_unique<TStatusNotifierItemObject>(*this);
   menuObject_ = std::make_unique<TDBusMenuObject>(*this);
+  watcherSignals_ = std::make_unique<TStatusNotifierWatcherSignals>([this](const QString& service) { Unregistered(service); });
+  reannounce_.setSingleShot(true);
+  QObject::connect(&reannounce_, &QTimer::timeout, &reannounce_, [this] { SendRegistration(); });
   RefreshMenu();
 }
 
 TStatusNotifierItem::~TStatusNotifierItem() {
   if (!registered_) return;
+  bus_.disconnect(kWatcherService, kWatcherPath, kWatcherService, QStringLiteral("StatusNotifierItemUnregistered"),
+                  watcherSignals_.get(), SLOT(ItemUnregistered(QString)));
   bus_.unregisterObject(kItemPath);
   bus_.unregisterObject(kMenuPath);
   bus_.unregisterService(serviceName_);
@@ -259,14 +272,43 @@ bool TStatusNotifierItem::Register() {
     return false;
   }
   registered_ = true;
+  bus_.connect(kWatcherService, kWatcherPath, kWatcherService, QStringLiteral("StatusNotifierItemUnregistered"),
+               watcherSignals_.get(), SLOT(ItemUnregistered(QString)));
   Announce();
   return true;
 }
 
 void TStatusNotifierItem::Announce() {
+  reannounced_.clear();
+  givenUp_ = false;
+  reannounce_.stop();
+  SendRegistration();
+}
+
+void TStatusNotifierItem::AnnounceIfDropped() {
+  if (givenUp_) Announce();
+}
+
+void TStatusNotifierItem::SendRegistration() {
   bus_.asyncCall(QDBusMessage::createMethodCall(kWatcherService, kWatcherPath, kWatcherService,
                                                 QStringLiteral("RegisterStatusNotifierItem"))
                  << serviceName_);
+}
+
+// Watchers name an item by the service it registered with, or by its owner's unique name,
+// either followed by the object's path.
+void TStatusNotifierItem::Unregistered(const QString& service) {
+  const QString name = service.section(u'/', 0, 0);
+  if (!registered_ || (name != serviceName_ && name != bus_.baseService())) return;
+  if (reannounce_.isActive() || givenUp_) return;
+  const auto now = std::chrono::steady_clock::now();
+  while (!reannounced_.empty() && now - reannounced_.front() >= kReannouncementWindow) reannounced_.pop_front();
+  if (reannounced_.size() >= kReannouncementsPerMinute) {
+    givenUp_ = true;
+    return;
+  }
+  reannounce_.start(std::min(kReannounceDelayMs << reannounced_.size(), kLongestReannounceDelayMs));
+  reannounced_.push_back(now);
 }
 
 void TStatusNotifierItem::SetIcon(const TIconImagePtr& picture) {
@@ -281,12 +323,56 @@ void TStatusNotifierItem::SetToolTip(const QString& text) {
   Q_EMIT itemObject_->NewToolTip();
 }
 
+void TStatusNotifierItem::UpdateMenu() { RefreshMenu(); }
+
 bool TStatusNotifierItem::RefreshMenu() {
   std::vector<TMenuModelEntry> entries = handlers_.ReadMenu ? handlers_.ReadMenu() : std::vector<TMenuModelEntry>{};
   if (entries == entries_) return false;
-  entries_ = std::move(entries);
+  std::vector<TMenuModelEntry> before = std::exchange(entries_, std::move(entries));
+  std::map<int, QVariantMap> propertiesBefore;
+  for (const TMenuModelEntry& entry : before) propertiesBefore[entry.Id] = EntryProperties(entry.Entry, entry.Id);
+  for (const TMenuModelEntry& entry : entries_) {
+    if (entry.Entry.Checked) toggles_.insert(entry.Id);
+  }
   ++revision_;
+  if (!registered_) return true;
+  if (!SameLayout(before, entries_)) {
+    Q_EMIT menuObject_->LayoutUpdated(revision_, 0);
+    return true;
+  }
+  TDBusMenuItemPropertiesList updated;
+  TDBusMenuItemKeysList removed;
+  for (const TMenuModelEntry& entry : entries_) {
+    const QVariantMap now = EntryProperties(entry.Entry, entry.Id);
+    const QVariantMap& was = propertiesBefore[entry.Id];
+    QVariantMap changed;
+    QStringList gone;
+    for (auto property = now.begin(); property != now.end(); ++property) {
+      if (was.value(property.key()) != property.value()) changed.insert(property.key(), property.value());
+    }
+    for (auto property = was.begin(); property != was.end(); ++property) {
+      if (!now.contains(property.key())) gone.push_back(property.key());
+    }
+    if (!changed.isEmpty()) updated.push_back({entry.Id, changed});
+    if (!gone.isEmpty()) removed.push_back({entry.Id, gone});
+  }
+  if (!updated.isEmpty() || !removed.isEmpty()) Q_EMIT menuObject_->ItemsPropertiesUpdated(updated, removed);
   return true;
+}
+
+// Hosts update only the properties they are given: each entry's are all given every time.
+QVariantMap TStatusNotifierItem::EntryProperties(const TPopupEntry& entry, int id) const {
+  if (IsSeparator(entry)) return {{QStringLiteral("type"), QStringLiteral("separator")}};
+  QVariantMap properties{{QStringLiteral("label"), MenuLabel(entry.Caption)},
+                         {QStringLiteral("enabled"), entry.Enabled}};
+  if (entry.Picture) properties.insert(QStringLiteral("icon-data"), Png(*entry.Picture));
+  if (toggles_.count(id)) {
+    properties.insert(QStringLiteral("toggle-type"), QStringLiteral("checkmark"));
+    properties.insert(QStringLiteral("toggle-state"), entry.Checked ? 1 : 0);
+  }
+  // The menu format has no bold entry; hosts that know this mark may show it.
+  if (entry.Default) properties.insert(QStringLiteral("x-default"), true);
+  return properties;
 }
 
 const TMenuModelEntry* TStatusNotifierItem::FindEntry(int id) const {
@@ -296,12 +382,12 @@ const TMenuModelEntry* TStatusNotifierItem::FindEntry(int id) const {
 }
 
 TDBusMenuLayout TStatusNotifierItem::EntryLayout(const TMenuModelEntry& entry, const QStringList& propertyNames) const {
-  return TDBusMenuLayout{entry.Id, Filtered(EntryProperties(entry.Entry), propertyNames), {}};
+  return TDBusMenuLayout{entry.Id, Filtered(EntryProperties(entry.Entry, entry.Id), propertyNames), {}};
 }
 
 void TStatusNotifierItem::Choose(int id) {
   const TMenuModelEntry* entry = FindEntry(id);
-  if (!entry || entry->Entry.Caption == "-" || !handlers_.Choose) return;
+  if (!entry || IsSeparator(entry->Entry) || !handlers_.Choose) return;
   handlers_.Choose(id, std::exchange(activationToken_, QString()));
 }
 

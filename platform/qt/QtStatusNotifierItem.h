@@ -3,10 +3,15 @@
 // whose tray host draws the icons and their menus itself (most of today's, Wayland ones all):
 //  [x] the item with its picture at 16, 22, 24, 32, 48 and 64 pixels, its tip text as
 //      tooltip, announced to the status-notifier watcher
+//  [x] announced again when the watcher drops it while it lives (some hosts lose items in a
+//      start-up race), at most 5 times a minute; then again once the watcher or a host changes
 //  [x] the icon's menu model exported as a D-Bus menu (com.canonical.dbusmenu, every method
-//      of the interface): read as it stands whenever the host asks, the items' own ids as
-//      entry ids; captions without "&", separators, pictures as PNG icon data at the screen's
-//      scale, disabled and checked entries, the default entry marked
+//      of the interface): read as it stands whenever the host asks or the icon changes, the
+//      items' own ids as entry ids; captions with "&" as the host's "_", separators, pictures
+//      as PNG icon data at the screen's scale, enabled and toggle state, the default entry
+//      marked; every property an entry has sent each time, changes announced (LayoutUpdated,
+//      ItemsPropertiesUpdated), and whether the menu changed answered for each host by what
+//      that host last read
 //  [x] the host's activations, its context-menu request and each chosen entry handed on, with
 //      the activation token the host offered just before
 // The item owns nothing of the program's state: it shows what it is given and reports what
@@ -18,10 +23,15 @@
 #include <QDBusVariant>
 #include <QObject>
 #include <QPoint>
+#include <QTimer>
 
+#include <chrono>
 #include <cstdint>
+#include <deque>
 #include <functional>
+#include <map>
 #include <memory>
+#include <set>
 #include <vector>
 
 #include "framework/Platform.h"
@@ -113,9 +123,30 @@ class TDBusMenuObject : public QObject, protected QDBusContext {
 
  Q_SIGNALS:
   void LayoutUpdated(uint revision, int parent);
+  void ItemsPropertiesUpdated(const zerka::qt::TDBusMenuItemPropertiesList& updatedProps,
+                              const zerka::qt::TDBusMenuItemKeysList& removedProps);
 
  private:
+  // The calling host's record of the revision it read last.
+  uint& SeenBySender();
+
   TStatusNotifierItem& item_;
+  std::map<QString, uint> seen_;
+};
+
+// Receives the watcher's signals; not exported.
+class TStatusNotifierWatcherSignals : public QObject {
+  Q_OBJECT
+
+ public:
+  explicit TStatusNotifierWatcherSignals(std::function<void(const QString&)> onItemUnregistered)
+      : onItemUnregistered_(std::move(onItemUnregistered)) {}
+
+ public Q_SLOTS:
+  void ItemUnregistered(const QString& service) { onItemUnregistered_(service); }
+
+ private:
+  std::function<void(const QString&)> onItemUnregistered_;
 };
 
 class TStatusNotifierItem {
@@ -138,22 +169,31 @@ class TStatusNotifierItem {
 
   // Puts the item on the bus and announces it to the watcher; false when the bus refused.
   bool Register();
-  // Announces the item again, to a watcher that has just taken over.
+  // Announces the item again, to a watcher that has just taken over; the watcher may drop it
+  // as often as it allows again.
   void Announce();
+  // Announces the item again if the watcher dropped it more often than it was announced anew.
+  void AnnounceIfDropped();
   void SetIcon(const TIconImagePtr& picture);
   void SetToolTip(const QString& text);
+  // Reads the menu again and tells the hosts what changed.
+  void UpdateMenu();
   const QString& ServiceName() const { return serviceName_; }
 
  private:
   friend class TStatusNotifierItemObject;
   friend class TDBusMenuObject;
 
-  // Reads the menu again; true when it changed since the last reading.
+  // Reads the menu again; true when it changed since the last reading, which the hosts are
+  // then told.
   bool RefreshMenu();
   const TMenuModelEntry* FindEntry(int id) const;
+  QVariantMap EntryProperties(const TPopupEntry& entry, int id) const;
   TDBusMenuLayout EntryLayout(const TMenuModelEntry& entry, const QStringList& propertyNames) const;
   void Choose(int id);
   void Act(TAction action, int x, int y);
+  void SendRegistration();
+  void Unregistered(const QString& service);
 
   QDBusConnection bus_;
   QString title_;
@@ -163,13 +203,17 @@ class TStatusNotifierItem {
   TIconImagePtr picture_;
   QString toolTip_;
   std::vector<TMenuModelEntry> entries_;
+  // Entries once shown checked: a toggle from then on, so that unchecking shows.
+  std::set<int> toggles_;
   uint revision_ = 1;
   QString activationToken_;
   std::unique_ptr<TStatusNotifierItemObject> itemObject_;
   std::unique_ptr<TDBusMenuObject> menuObject_;
+  std::unique_ptr<TStatusNotifierWatcherSignals> watcherSignals_;
+  // Announcements made anew after a drop, within the last minute.
+  std::deque<std::chrono::steady_clock::time_point> reannounced_;
+  bool givenUp_ = false;
+  QTimer reannounce_;
 };
-
-// True when a status-notifier watcher with a registered host is on the bus.
-bool StatusNotifierHostPresent(const QDBusConnection& bus);
 
 }  // namespace zerka::qt

@@ -7,6 +7,7 @@
 
 #include "framework/Application.h"
 #include "monitor/Unit1.h"
+#include "platform/qt/QtActivationToken.h"
 #include "platform/qt/QtDesktop.h"
 #include "platform/qt/QtIcons.h"
 #include "platform/qt/QtNotifyArea.h"
@@ -73,6 +74,21 @@ TEST(QtNotifyArea, WithoutAnyTrayAHiddenWindowStaysOnScreenWithTheNotice) {
   EXPECT_TRUE(window->isVisible()) << "minimised as an ordinary window, not hidden into the missing tray";
   EXPECT_EQ(qobject_cast<QLabel*>(platform->Desktop().WidgetOf(form->StatusBar1->Handle()))->text(),
             QStringLiteral("Kein Infobereich gefunden"));
+}
+
+TEST(QtActivationToken, ATokenServesTheActionItCameWithOnly) {
+  TTempFolder folder;
+  auto platform = InstallForTest(folder.Path());
+  OfferActivationToken(QStringLiteral("erster"));
+  EXPECT_EQ(qgetenv("XDG_ACTIVATION_TOKEN"), "erster");
+  OfferActivationToken(QString());
+  EXPECT_FALSE(qEnvironmentVariableIsSet("XDG_ACTIVATION_TOKEN")) << "an action without one has none";
+  OfferActivationToken(QStringLiteral("zweiter"));
+  DropActivationToken();
+  EXPECT_FALSE(qEnvironmentVariableIsSet("XDG_ACTIVATION_TOKEN")) << "a launch took it along";
+  OfferActivationToken(QStringLiteral("dritter"));
+  EXPECT_TRUE(RunUntil([] { return !qEnvironmentVariableIsSet("XDG_ACTIVATION_TOKEN"); }, 5000))
+      << "one that nothing asked for is gone after a moment";
 }
 
 }  // namespace

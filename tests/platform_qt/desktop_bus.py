@@ -35,6 +35,10 @@ class Watcher(dbus.service.Object):
     def StatusNotifierItemRegistered(self, service):
         pass
 
+    @dbus.service.signal(WATCHER, signature="s")
+    def StatusNotifierItemUnregistered(self, service):
+        pass
+
     @dbus.service.signal(WATCHER, signature="")
     def StatusNotifierHostRegistered(self):
         pass

@@ -135,9 +135,27 @@ class Program:
             file.write("[Zerka 2 Remote 2]\nProxy Host=127.0.0.1\nProxy Port=%d\nAbfrageinterval=200\n"
                        "Aktiviert=%d\nBallooninfo=1\n" % (self.port, int(polling)))
         os.chmod(settings, 0o600)
-        environment = dict(os.environ, XDG_CONFIG_HOME=os.path.join(work, "config"))
+        # Pages open through an xdg-open of the check's own, which notes the token it was given.
+        self.launches = os.path.join(work, "launches")
+        tools = os.path.join(work, "bin")
+        os.makedirs(tools, exist_ok=True)
+        with open(os.path.join(tools, "xdg-open"), "w") as opener:
+            opener.write('#!/bin/sh\necho "${XDG_ACTIVATION_TOKEN:-none}" >> "%s"\n' % self.launches)
+        os.chmod(os.path.join(tools, "xdg-open"), 0o755)
+        environment = dict(os.environ, XDG_CONFIG_HOME=os.path.join(work, "config"),
+                           PATH=tools + os.pathsep + os.environ.get("PATH", ""))
+        for variable in ("BROWSER", "DEFAULT_BROWSER", "XDG_CURRENT_DESKTOP", "XDG_ACTIVATION_TOKEN"):
+            environment.pop(variable, None)
         self.log = os.path.join(work, "program.log")
         self.process = subprocess.Popen([program], env=environment, stdout=open(self.log, "wb"), stderr=subprocess.STDOUT)
+
+    def launched(self):
+        """The activation token each page was opened with ("none" for none)."""
+        try:
+            with open(self.launches) as launches:
+                return launches.read().split()
+        except FileNotFoundError:
+            return []
 
     def log_tail(self):
         with open(self.log, "rb") as log:
@@ -238,6 +256,11 @@ def on_status_notifier_host(bus, program, sim, work, shots):
             return
         service, sender = watcher.items[0]
         item = bus.get_object(sender, "/StatusNotifierItem")
+        # As GNOME's extension does after a start-up race: it names the item by its owner and path.
+        watcher.StatusNotifierItemUnregistered(sender + "/StatusNotifierItem")
+        check("an item the watcher dropped is announced again within 2 s",
+              run_until(lambda: len(watcher.items) == 2, 2) and watcher.items[1] == (service, sender),
+              str(watcher.items))
 
         def item_properties():
             return call(item.GetAll, ITEM, dbus_interface=PROPERTIES)
@@ -347,6 +370,18 @@ def on_status_notifier_host(bus, program, sim, work, shots):
         if shots:
             run_until(lambda: False, 1)
             subprocess.run(["import", "-window", "root", os.path.join(shots, "status-notifier-host.png")])
+
+        def open_admin_page():
+            call(menu.Event, ids["Zerka2 - Einstellungen..."], "clicked", dbus.String("", variant_level=1),
+                 dbus.UInt32(0), dbus_interface=MENU)
+
+        call(item.ProvideXdgActivationToken, "token-for-the-page", dbus_interface=ITEM)
+        open_admin_page()
+        run_until(lambda: len(running.launched()) == 1, 10)
+        open_admin_page()
+        run_until(lambda: len(running.launched()) == 2, 10)
+        check("a page opened from the menu gets the host's token, the next one none",
+              running.launched() == ["token-for-the-page", "none"], str(running.launched()))
     finally:
         running.stop()
         del names
