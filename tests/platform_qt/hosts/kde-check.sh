@@ -29,6 +29,7 @@ until_true 20 notifications_served_by "$plasma_pid" \
   || give_up "plasmashell does not serve notifications: $(tail -n 1 "$work/plasma.log")"
 watch_notify
 
+window_manager=1
 tray_area="640 756 640 44"
 balloons=1 panel_start || exit
 notification_shown() {
