@@ -59,17 +59,27 @@ gnome-shell --replace --x11 > "$work/shell.log" 2>&1 &
 started $!
 until_true 30 bus_has org.kde.StatusNotifierWatcher \
   || give_up "GNOME Shell's AppIndicator extension does not come up: $(tail -n 1 "$work/shell.log")"
-# Out of the overview the shell opens with.
+pixel_is() {  # pixel_is X Y #RRGGBB
+  [ "$(import -window root -crop "1x1+$1+$2" -depth 8 txt:- 2> /dev/null | grep -o '#[0-9A-F]\{6\}')" = "$3" ]
+}
+# The top bar is black out of the overview the shell opens with; a person leaves it by Escape.
+bar_black() { pixel_is 640 28 '#000000'; }
+in_overview() { ! bar_black; }
+until_true 10 in_overview
 xdotool key Escape
-watch_notify
-
-tray_area="640 0 640 32"
-banner_area=500x76+390+36
+until_true 5 bar_black || give_up "GNOME Shell stays in its overview after Escape"
 # The banner's grey fills most of its place below the top bar.
+banner_area=500x76+390+36
 banner_shown() {
   [ "$(import -window root -crop "$banner_area" png:- 2> /dev/null |
        convert png:- -fill white -opaque 'srgb(63,63,63)' -fill black +opaque white -format '%[fx:mean>0.3]' info:)" = 1 ]
 }
+# The shell's own warning to root, gone a few seconds after a key was pressed.
+no_banner() { ! banner_shown; }
+until_true 15 no_banner || give_up "GNOME Shell's own banner stays"
+watch_notify
+
+tray_area="640 0 640 32"
 window_manager=1
 no_icon() { ! icon_box > /dev/null; }
 # The extension dropped items about a second after they came; a drop must mend itself.
