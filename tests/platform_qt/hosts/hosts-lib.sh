@@ -227,22 +227,48 @@ XML
     || give_up "xfce4-panel's notification area does not come up: $(tail -n 1 "$work/panel.log")"
 }
 
+# The window named NAME has the focus: given by the window manager where there is one
+# (window_manager set), as a new window should get it; given here where there is none.
+focus_window() {  # focus_window NAME
+  if [ -n "${window_manager:-}" ]; then
+    until_true 5 focused_window_is "$1"
+  else
+    xdotool windowfocus --sync "$(visible_windows "^$1$" | head -n 1)"
+  fi
+}
+focused_window_is() { [ "$(xdotool getactivewindow getwindowname 2> /dev/null)" = "$1" ]; }
+
 top_windows() { xdotool search --onlyvisible --maxdepth 1 --name '' 2> /dev/null | sort; }
 window_added() { [ -n "$(comm -13 <(echo "$1") <(top_windows))" ]; }
 
+# What tells that a menu opened: a new window, or, where the shell draws its menus itself
+# (shell_menu_area "WxH+X+Y" set, a patch the menu covers), a change of that patch.
+menu_view() {
+  if [ -n "${shell_menu_area:-}" ]; then
+    import -window root -crop "$shell_menu_area" ppm:- 2> /dev/null | md5sum
+  else
+    top_windows
+  fi
+}
+menu_opened() {  # menu_opened VIEW-BEFORE
+  if [ -n "${shell_menu_area:-}" ]; then [ "$(menu_view)" != "$1" ]; else window_added "$1"; fi
+}
+
 # Right-clicks the icon in the box "X Y W H" on the screen and chooses CAPTION in the menu that
-# opens, with the arrow keys and Return. With SHOT, the open menu's top left corner (WxH) is
-# kept under that name, the entry highlighted.
-choose_in_menu() {  # choose_in_menu "X Y W H" CAPTION [SHOT WxH]
-  local x y w h steps before
+# opens, with the arrow keys and Return. With SHOT, the part of the screen AREA (WxH for the
+# top left corner, or WxH+X+Y) is kept under that name, the entry highlighted. The pointer
+# stays on the icon: Plasma's menu takes the first entry when it leaves before Return.
+choose_in_menu() {  # choose_in_menu "X Y W H" CAPTION [SHOT AREA]
+  local x y w h steps before area=${4:-}
   read -r x y w h <<< "$1"
   steps=$(menu_steps "$2") || return 1
-  before=$(top_windows)
+  before=$(menu_view)
   xdotool mousemove --sync $((x + w / 2)) $((y + h / 2)) click 3
-  until_true 5 window_added "$before" || return 1
+  until_true 5 menu_opened "$before" || return 1
   # shellcheck disable=SC2046
   xdotool key --delay 60 $(printf 'Down %.0s' $(seq "$steps"))
-  [ -z "${3:-}" ] || keep_screenshot "$3" import -window root -crop "$4+0+0"
+  [[ "$area" == *+* ]] || area="$area+0+0"
+  [ -z "${3:-}" ] || keep_screenshot "$3" import -window root -crop "$area"
   xdotool key Return
 }
 
@@ -267,17 +293,27 @@ expect_panel_checks() {  # expect_panel_checks PANEL
   quit="\"Zerka2 beenden\" chosen in $1's menu asks first; cancelled, nothing is sent"
   expect "$shows" "$fetch" "$quit" "zerka2remote ran to the end without a fault report"
 }
-panel_checks() {  # panel_checks SHOT WxH: after expect_panel_checks
+panel_checks() {  # panel_checks SHOT AREA: after expect_panel_checks
+  panel_start || return
+  menu_checks "$@"
+  check_program_clean
+}
+
+# Where the icon is looked for, "X Y W H": a panel along the top of the screen by default.
+tray_area="0 0 1024 48"
+icon_box() { "$python" "$hosts_dir/find-icon.py" $tray_area; }
+# zerka-sim and the program; box is where the icon shows. False when it does not.
+panel_start() {
   require xdotool xdotool
   require import imagemagick
   start_sim
-  start_program
-  local box
-  until_true 20 "$python" "$hosts_dir/find-icon.py" 0 0 1024 48 > /dev/null
-  box=$("$python" "$hosts_dir/find-icon.py" 0 0 1024 48) \
-    || { fail "$shows" "no tray picture on the panel; items: $(registered_items)"; return; }
+  start_program "$@"
+  until_true 20 icon_box > /dev/null
+  box=$(icon_box) || { fail "$shows" "no tray picture on the panel; items: $(registered_items)"; return 1; }
   pass "$shows"
+}
 
+menu_checks() {  # menu_checks SHOT AREA: the icon's menu, once the icon is in box
   if choose_in_menu "$box" "Mails abholen" "$1" "$2" && until_true 5 sim_saw "Befehl Mail abholen"; then
     pass "$fetch"
   else
@@ -287,8 +323,12 @@ panel_checks() {  # panel_checks SHOT WxH: after expect_panel_checks
   if ! { choose_in_menu "$box" "Zerka2 beenden" && until_true 5 shown '^Beenden$'; }; then
     fail "$quit" "no question"
   else
-    xdotool windowfocus --sync "$(visible_windows "^Beenden$" | head -n 1)" key Escape
-    if ! until_true 5 bash -c '! xdotool search --onlyvisible --name "^Beenden$" > /dev/null'; then
+    if ! focus_window Beenden; then
+      fail "$quit" "the focus is on \"$(xdotool getactivewindow getwindowname 2> /dev/null)\", not on the question"
+      # Answered by a click into it and Escape, so that the checks after start from a clean desktop.
+      xdotool mousemove --window "$(visible_windows '^Beenden$' | head -n 1)" 20 10 click 1
+      focus_window Beenden && xdotool key Escape
+    elif ! { xdotool key Escape; until_true 5 bash -c '! xdotool search --onlyvisible --name "^Beenden$" > /dev/null'; }; then
       fail "$quit" "the question stays after Escape"
     elif sim_saw "Befehl Server beenden" || ! running "$program_pid"; then
       fail "$quit" "the command went out or the program ended"
@@ -296,5 +336,35 @@ panel_checks() {  # panel_checks SHOT WxH: after expect_panel_checks
       pass "$quit"
     fi
   fi
-  check_program_clean
+}
+
+# A desktop with a window manager: the program's window, opened from the icon's menu, has the
+# focus, so that a person can type at once.
+expect_window_check() {  # expect_window_check DESKTOP
+  window="\"Zerka2 Remote - Einstellungen...\" chosen in $1's menu opens the window with the focus"
+  expect "$window"
+}
+window_check() {  # after expect_window_check, once the icon is in box
+  if ! { choose_in_menu "$box" "Zerka2 Remote - Einstellungen..." && until_true 5 shown '^Zerka2Remote2Config$'; }; then
+    fail "$window" "no window"
+  elif ! until_true 5 focused_window_is Zerka2Remote2Config; then
+    fail "$window" "the focus is on \"$(xdotool getactivewindow getwindowname 2> /dev/null)\""
+  else
+    pass "$window"
+  fi
+}
+
+# The program's Notify calls and the server's answers, for the checks of balloons.
+watch_notify() {
+  require dbus-monitor dbus
+  dbus-monitor --session "type='method_call',interface='org.freedesktop.Notifications',member='Notify'" \
+    "type='method_return'" > "$work/notify.log" 2>&1 &
+  started $!
+}
+notify_sent() { grep -q 'member=Notify' "$work/notify.log"; }
+# The notification server is the process PID: a desktop's own, not one the bus activated.
+notifications_served_by() {
+  [ "$(on_bus dbus-send --session --print-reply --dest=org.freedesktop.DBus / \
+         org.freedesktop.DBus.GetConnectionUnixProcessID string:org.freedesktop.Notifications 2> /dev/null |
+       sed -n 's/^ *uint32 //p')" = "$1" ]
 }
