@@ -182,17 +182,22 @@ wait_built() {  # wait_built PRESET: false when a build failed first
   done
 }
 # The Linux program in real tray hosts and with a real notification server, each check script
-# on its own private bus and display: xfce4-panel and lxqt-panel driven by mouse and keyboard,
-# libdbusmenu-glib, xfce4-notifyd, and a sway session with waybar (which needs no X display).
+# on its own private bus and display: xfce4-panel, lxqt-panel, KDE Plasma and GNOME Shell driven
+# by mouse and keyboard, libdbusmenu-glib, xfce4-notifyd, and a sway session with waybar (which
+# needs no X display).
+# KDE Plasma and GNOME Shell (its AppIndicator extension, several starts of the program in a
+# row) start whole desktops, so they get more time.
 host_checks=(
-  "xfce-panel|display session-bus xfce"
-  "lxqt-panel|display session-bus lxqt"
-  "dbusmenu-client|display session-bus xfce"
-  "notifyd|display session-bus xfce"
-  "wayland|session-bus wayland"
+  "xfce-panel|display session-bus xfce|120"
+  "lxqt-panel|display session-bus lxqt|120"
+  "kde|display session-bus kde|240"
+  "gnome|display session-bus gnome|300"
+  "dbusmenu-client|display session-bus xfce|120"
+  "notifyd|display session-bus xfce|120"
+  "wayland|session-bus wayland|120"
 )
 linux_checks() {
-  local entry host start
+  local entry host groups seconds start
   beside setup-check "" timeout 120 bash tests/setup/install-deps-check.sh
   beside nagios-check nagios timeout 180 bash tests/tools/nagios-check.sh build/linux
   beside name-service-check "" timeout 60 bash tests/tools/name-service-check.sh build/linux
@@ -202,8 +207,9 @@ linux_checks() {
       not_run "tests/platform_qt/hosts/$host-check.sh" "$display"
       continue
     fi
-    beside "hosts-$host" "${entry#*|}" \
-      env ZERKA_SCREENSHOT_DIR="$log_dir/screenshots" timeout 120 bash "tests/platform_qt/hosts/$host-check.sh"
+    IFS='|' read -r host groups seconds <<< "$entry"
+    beside "hosts-$host" "$groups" env ZERKA_SCREENSHOT_DIR="$log_dir/screenshots" \
+      timeout "$seconds" bash "tests/platform_qt/hosts/$host-check.sh"
   done
   wait_built linux || return
   # The .deb from the linux preset's build (the release flags, tests beside), then lintian,
