@@ -298,7 +298,14 @@ step "build linux: the programs"
 configure linux || exit 1
 cmake --build --preset linux -j "$jobs" --target zerka2remote zerka-sim zerka2ctl bare_tray || exit 1
 
-{ linux_checks; windows_checks; } &
+# Known before the job beside starts, which takes its own copy of the variables.
+if installer=$(missing_for installer); then
+  installer="no installer: $installer"
+  not_run "the Windows installer" "$installer"
+else
+  installer=yes
+fi
+{ linux_checks && windows_checks && touch "$log_dir/beside-done"; } &
 beside_pid=$!
 
 step "build linux: the tests (beside the checks)"
@@ -307,11 +314,7 @@ built linux
 step "build win64 (beside the checks)"
 configure win64 || builds_failed
 nice -n 19 cmake --build --preset win64 -j "$jobs" || builds_failed
-if installer=$(missing_for installer); then
-  installer="no installer: $installer"
-  not_run "the Windows installer" "$installer"
-else
-  installer=yes
+if [ "$installer" = yes ]; then
   step "build the Windows installer (beside the checks)"
   nice -n 19 cmake --build --preset win64 --target installer || builds_failed
 fi
@@ -337,6 +340,11 @@ fi
 
 step "waiting for the checks beside the builds"
 wait "$beside_pid"
+if [ ! -e "$log_dir/beside-done" ]; then
+  echo "FAIL: the checks beside the builds ended before their last part (see above)"
+  failed=1
+  failed_total=$(( failed_total + 1 ))
+fi
 while read -r kind name; do
   case "$kind" in
     checks) printf '\n-- %s\n' "$name"; cat "$log_dir/$name.log"; count_checks "$name" ;;
