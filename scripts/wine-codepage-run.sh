@@ -75,7 +75,7 @@ quit_program() {
 check "first start: the tray icon is added" start_program 1
 check "the settings window has come up" probe wait Status "Nicht verbunden" 30000
 probe layout | tr -d '\r' > "$work/layout"
-for text in "DFÜ gesperrt" "S&chließen" "Übernehmen" "Balloon-Hint bei Statusänderung"; do
+for text in "&DFÜ gesperrt" "S&chließen" "Übernehmen" "Ba&lloon-Hint bei Statusänderung"; do
   check "the window's text \"$text\" reads so through the Unicode API" grep -qF -- "$text" "$work/layout"
 done
 check "first start ends through --quit" quit_program
