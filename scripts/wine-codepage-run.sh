@@ -81,6 +81,8 @@ done
 check "first start ends through --quit" quit_program
 check "second start: the tray icon is added" start_program 2
 check "both starts gave the icon the same id" eval 'icon_ids; [ "$(icon_ids | sort -u | wc -l)" -eq 1 ]'
+# The icon comes before the program has finished starting; a --quit then finds nothing yet.
+check "second start: the program polls" probe wait Status "Nicht verbunden" 30000
 check "second start ends through --quit" quit_program
 app_pid=""
 
